@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+constexpr int RouterDestinationCount = 33; // VR 0..32
+constexpr int RouterInputCount = 1280;     // entries 1..1280; entry 0 stays empty
+
+struct RouterDestinationEntry {
+    int16_t Router = 0;
+    int16_t Output = 0;
+    QString Name;
+};
+
+struct RouterInputEntry {
+    bool Flag = false;
+    QString TextA;
+    QString TextB;
+    int16_t Number = 0;
+    QString Name;
+    std::array<bool, 9> Level{}; // levels 1..8; index 0 unused
+};
+
+struct RouterConfig {
+    std::array<RouterDestinationEntry, RouterDestinationCount> RouterDestination{};
+    std::vector<RouterInputEntry> RouterInputTable = std::vector<RouterInputEntry>(RouterInputCount + 1);
+    // Upper-cased name -> lowest entry number, so a look-up is not a scan of 1281 entries per row.
+    QHash<QString, int16_t> InputIndex;
+};
+
+// Destinations 0..32 from DWX.INI in the program folder (sections "VR 0".."VR 32").
+void LoadRouterDestinations(const QString &programDir, RouterConfig &config);
+// Inputs from RT-IN1.LST in the program folder; a missing file leaves the table empty.
+void LoadRouterInputs(const QString &programDir, RouterConfig &config);
+// Rebuilds InputIndex from RouterInputTable; LoadRouterInputs calls it.
+void IndexRouterInputs(RouterConfig &config);
+// The lowest entry whose name equals name without regard to case (no trimming); 0 when none does.
+int16_t FindRouterInput(const RouterConfig &config, const QString &name);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "convert/ScheduleRow.h"
+
+#include <QDate>
+#include <QString>
+
+struct EventTiming {
+    QString StartTC;
+    QString EndTC;
+    bool CrossesMidnight = false;
+    QString DurationTC;
+    double StartSeconds = 0;
+    double DurationSeconds = 0;
+    bool EndsNextDay = false;
+    double EndSeconds = 0;
+    QDate Today;
+    int TodayWeekday = 0; // Sunday = 1 .. Saturday = 7
+    int EndDayIndex = 0;  // Sunday = 0 .. Saturday = 6
+    QString EventKey;
+};
+
+// Timecode of a day serial's time of day, frames always 00.
+QString TimeOfDayTimecode(double serial);
+EventTiming ComputeEventTiming(const ScheduleRow &row, const QDate &today);

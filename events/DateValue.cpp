@@ -1,0 +1,1 @@
+#include "events/DateValue.h"

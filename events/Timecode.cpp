@@ -1,0 +1,1 @@
+#include "events/Timecode.h"

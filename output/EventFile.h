@@ -1,0 +1,16 @@
+#pragma once
+
+#include "events/EventList.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Low byte then high byte of every 16-bit unit, in decimal, joined by "-": "Hi" gives "72-0-105-0".
+QString TextToByteCodes(const QString &text);
+
+// The whole event file: "DWX300" and 13 lines per used slot, CR LF line ends.
+QByteArray RenderEventFile(const EventList &events);
+
+// Writes the event file atomically (temporary file beside it, renamed when complete): an existing file is
+// replaced only by a complete new one. Returns "" on success, otherwise the reason; nothing is left behind.
+QString WriteEventFile(const QString &path, const EventList &events);

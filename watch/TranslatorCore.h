@@ -1,0 +1,109 @@
+#pragma once
+
+#include "config/RouterConfig.h"
+#include "config/WatchSettings.h"
+#include "events/Clock.h"
+#include "events/EventList.h"
+#include "watch/FileTimes.h"
+
+#include <QHash>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+struct FolderFileEntry {
+    bool Listed = false;
+    QString FileName;
+    FileTimes Times;
+    bool Matched = false;
+};
+
+struct ConversionRequest {
+    bool Pending = false;
+    QString FileName;
+    int16_t Folder = 0;
+};
+
+// What one watch-folder panel of the main window shows. The core keeps it and tells the view only what
+// changed, so a window repaints nothing needlessly.
+struct PanelState {
+    bool Enabled = true;       // frameWatch and its four labels
+    QString FrameCaption;      // "Watch Folder 1", then the status text of the last completed scan
+    QString WatchFolder;       // lblWatchFolder: the folder's Path
+    QString LastFile;          // lblLastFile
+};
+
+// The window (or the headless runner) behind the core: it owns the timers and shows the panels.
+class WatchView
+{
+public:
+    virtual ~WatchView() = default;
+    // Panel folder (1 or 2) changed; state is its complete new content.
+    virtual void panelChanged(int folder, const PanelState &state) = 0;
+    // The period of timeMain, in milliseconds.
+    virtual void setMainTimerInterval(int milliseconds) = 0;
+    // A line was appended to an activity log (for echoing); line is as written, without the line end.
+    virtual void logLineWritten(int folder, const QString &line) { (void)folder; (void)line; }
+};
+
+// The program-wide tables and the two tick handlers. Everything runs on one thread; each handler runs to its
+// end before the next is called.
+class TranslatorCore
+{
+public:
+    static constexpr int MainTimerDesignInterval = 5000;
+    static constexpr int WatchTimerInterval = 250;
+    static constexpr int ScanBurstInterval = 10;
+    static constexpr int ScanPauseInterval = 10000;
+    static constexpr int ListBlock = 4000;       // lists start with 4001 entries and grow by 4000
+    static constexpr int QueueBlock = 1000;      // the queue starts with 1001 entries and grows by 1000
+    static constexpr int TimesPerTick = 250;
+    static constexpr int MatchesPerTick = 50;
+
+    TranslatorCore(QString programDir, const Clock &clock, WatchView &view);
+
+    // Start-up after the caption: settings, router configuration, the empty queue, both panels.
+    void Form_Load();
+    // One step of the resumable folder scan.
+    void timeMain_Timer();
+    // Converts at most one queued spreadsheet.
+    void timeWatch_Timer();
+    // Brings panel folder into line with its settings.
+    void ShowWatchFolderState(int folder);
+
+    const QString &programDir() const { return m_programDir; }
+    WatchSettingsTable &WatchFolderSettings() { return m_settings; }
+    const RouterConfig &Router() const { return m_router; }
+    const PanelState &panel(int folder) const { return m_panels[folder]; }
+
+    // Scan and queue state, readable by tests.
+    int16_t ScanState() const { return m_scanState; }
+    int16_t ScanFolder() const { return m_scanFolder; }
+    int32_t ScanIndex() const { return m_scanIndex; }
+    const std::vector<FolderFileEntry> &SpreadsheetList() const { return m_spreadsheets; }
+    const std::vector<FolderFileEntry> &EventFileList() const { return m_eventFiles; }
+    int32_t SpreadsheetCount(int folder) const { return m_spreadsheetCount[folder]; }
+    int32_t EventFileCount(int folder) const { return m_eventFileCount[folder]; }
+    const std::vector<ConversionRequest> &ConversionQueue() const { return m_queue; }
+    const EventList &Events() const { return m_events; }
+
+private:
+    // implementation-defined members follow
+    QString m_programDir;
+    const Clock &m_clock;
+    WatchView &m_view;
+    WatchSettingsTable m_settings{};
+    RouterConfig m_router;
+    std::array<PanelState, WatchFolderCount + 1> m_panels{};
+    int16_t m_scanState = 0;
+    int16_t m_scanFolder = 0;
+    int32_t m_scanIndex = 0;
+    std::vector<FolderFileEntry> m_spreadsheets;
+    std::vector<FolderFileEntry> m_eventFiles;
+    std::array<int32_t, WatchFolderCount + 1> m_spreadsheetCount{};
+    std::array<int32_t, WatchFolderCount + 1> m_eventFileCount{};
+    std::vector<ConversionRequest> m_queue;
+    EventList m_events;
+};
