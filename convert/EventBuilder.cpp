@@ -1,1 +1,129 @@
 #include "convert/EventBuilder.h"
+
+#include "convert/EventTiming.h"
+#include "events/DateValue.h"
+#include "events/Number.h"
+#include "events/Timecode.h"
+
+namespace {
+
+constexpr qsizetype TextLimit = 32;
+constexpr double NumDefault = 32768.0;
+
+// Counts 16-bit units, so a cut may split a surrogate pair; the event file carries units, not characters.
+QString cut(const QString &text)
+{
+    return Trimmed(text).left(TextLimit);
+}
+
+void setZeroTimecodes(SectionEntry &entry, double today)
+{
+    entry.StartTC = ZeroTimecode;
+    entry.DurationTC = ZeroTimecode;
+    entry.Date1 = today;
+    entry.Date2 = today;
+}
+
+void setSection1Defaults(Section1Entry &entry)
+{
+    entry.Int1 = 2;
+    entry.Int2 = 30;
+    entry.Flag1 = true;
+    entry.Num1 = entry.Num2 = entry.Num3 = entry.Num4 = NumDefault;
+    entry.Int3 = 2;
+}
+
+} // namespace
+
+EventRecord AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today)
+{
+    const EventTiming timing = ComputeEventTiming(row, today);
+    const double day = DateToSerial(today);
+    const QString note = cut(row.NoteText);
+    EventRecord event;
+
+    event.Date1 = day;
+    event.Date2 = day;
+    event.EventKey = timing.EventKey;
+    event.DayFlags[timing.TodayWeekday - 1] = true;
+    event.StartTC = timing.StartTC;
+    event.EndTC = timing.EndTC;
+    event.DurationTC = timing.DurationTC;
+    event.EventNote = note;
+    event.HeaderInt1 = 1;
+    event.HeaderInt2 = 1;
+
+    Section1Entry &entry1 = event.Section1[1];
+    entry1.Enabled = true;
+    entry1.StartTC = timing.StartTC;
+    entry1.DurationTC = timing.DurationTC;
+    entry1.StartSeconds = timing.StartSeconds;
+    entry1.EndSeconds = timing.EndSeconds;
+    entry1.DayFlags[timing.EndDayIndex] = true;
+    const QString name = cut(row.EventName);
+    entry1.Name1 = entry1.Name2 = entry1.Name3 = entry1.Name4 = name;
+    entry1.Name5 = entry1.Name6 = entry1.Name7 = entry1.Name8 = name;
+    entry1.VrNumber = row.VrNumber;
+    entry1.Text1 = note;
+    setSection1Defaults(entry1);
+
+    Section1Entry &spare = event.Section1[2];
+    setZeroTimecodes(spare, day);
+    spare.VrNumber = 1;
+    setSection1Defaults(spare);
+
+    for (int n = 1; n <= 2; ++n) {
+        Section2Entry &entry = event.Section2[n];
+        setZeroTimecodes(entry, day);
+        entry.Int1 = 1;
+        entry.Int2 = 1;
+        entry.Text1 = ZeroTimecode;
+        entry.Int3 = 11;
+        entry.Text2 = ZeroTimecode;
+    }
+
+    Section3Entry &route = event.Section3[1];
+    route.Enabled = true;
+    route.StartTC = timing.StartTC;
+    route.DurationTC = timing.DurationTC;
+    route.DayFlags = entry1.DayFlags;
+    route.StartSeconds = entry1.StartSeconds;
+    route.EndSeconds = entry1.EndSeconds;
+    route.Int1 = 1;
+    route.RouterInput = FindRouterInput(router, Trimmed(row.SourceName));
+    if (row.VrNumber >= 0 && row.VrNumber < RouterDestinationCount)
+        route.RouterOutput = router.RouterDestination[row.VrNumber].Output;
+    if (route.RouterInput >= 0 && size_t(route.RouterInput) < router.RouterInputTable.size()) {
+        const RouterInputEntry &input = router.RouterInputTable[route.RouterInput];
+        for (int level = 1; level <= 8; ++level)
+            route.LevelFlags[level] = input.Level[level];
+    }
+    for (int n = 2; n <= 4; ++n) {
+        Section3Entry &entry = event.Section3[n];
+        setZeroTimecodes(entry, day);
+        entry.Int1 = 1;
+        entry.RouterInput = 1;
+        entry.RouterOutput = 1;
+    }
+
+    setZeroTimecodes(event.Section4, day);
+    event.Section4.Int1 = 1;
+    event.Section4.Int2 = 3;
+
+    setZeroTimecodes(event.Section5, day);
+    event.Section5.Int1 = event.Section5.Int2 = event.Section5.Int3 = 1;
+
+    for (int n = 1; n <= 2; ++n) {
+        Section6Entry &entry = event.Section6[n];
+        setZeroTimecodes(entry, day);
+        entry.Int1 = 1;
+        entry.Flag1 = true;
+        entry.Flag3 = true;
+    }
+    return event;
+}
+
+void BuildEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today, EventList &events)
+{
+    events.Add(AssembleEvent(row, router, today));
+}

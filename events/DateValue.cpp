@@ -1,1 +1,56 @@
 #include "events/DateValue.h"
+
+#include <cmath>
+
+namespace {
+
+const QDate SerialEpoch(1899, 12, 30);
+
+// The time of day in whole seconds 0..86400, rounded half up as the date functions round before they give
+// hour and minute.
+int32_t WholeSecondOfDay(double d)
+{
+    const double t = TimeOfDayPart(d) * (1.0 / 1.1574074074074073e-05);
+    if (!std::isfinite(t))
+        return 0;
+    double whole = std::floor(t);
+    if (t - whole >= 0.5)
+        whole += 1;
+    return static_cast<int32_t>(whole);
+}
+
+} // namespace
+
+double DateToSerial(const QDate &date)
+{
+    return static_cast<double>(SerialEpoch.daysTo(date));
+}
+
+QDate SerialToDate(double serial)
+{
+    const double day = std::floor(serial);
+    // Beyond any calendar QDate can hold; also keeps the conversion to an integer defined.
+    if (!std::isfinite(day) || std::fabs(day) > 1e11)
+        return QDate();
+    return SerialEpoch.addDays(static_cast<qint64>(day));
+}
+
+double TimeOfDayPart(double d)
+{
+    return d - std::floor(d);
+}
+
+int16_t SecondOfMinute(double d)
+{
+    return static_cast<int16_t>(WholeSecondOfDay(d) % 60);
+}
+
+int HourOf(double d)
+{
+    return WholeSecondOfDay(d) / 3600 % 24;
+}
+
+int MinuteOf(double d)
+{
+    return WholeSecondOfDay(d) / 60 % 60;
+}

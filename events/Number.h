@@ -28,3 +28,6 @@ QString FormatNumber(double value);
 
 // printf("%.15G") in the C locale, whatever the process locale: 12.5, 7, 1E+20, 1E-05.
 QString FormatNumberG15(double value);
+
+// Decimal digits with "-" for negatives, whatever the locale.
+QString FormatInteger(long long value);

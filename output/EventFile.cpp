@@ -1,1 +1,256 @@
 #include "output/EventFile.h"
+
+#include "events/DateValue.h"
+#include "events/Number.h"
+
+#include <QSaveFile>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace {
+
+// The file is built in a std::string: appending a character there is inlined, unlike QByteArray's.
+void appendDecimal(std::string &out, long long value)
+{
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+void appendPadded(std::string &out, int value, int width)
+{
+    char buffer[12];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    for (auto length = result.ptr - buffer; length < width; ++length)
+        out += '0';
+    out.append(buffer, result.ptr);
+}
+
+void appendByteCodes(std::string &out, const QString &text)
+{
+    bool first = true;
+    for (const QChar unit : text) {
+        if (!first)
+            out += '-';
+        first = false;
+        appendDecimal(out, unit.cell());
+        out += '-';
+        appendDecimal(out, unit.row());
+    }
+}
+
+// One comma-separated line of items.
+class LineWriter
+{
+public:
+    explicit LineWriter(std::string &out) : m_out(out) {}
+
+    void text(const QString &value)
+    {
+        separate();
+        m_out += '"';
+        for (const QChar unit : value)
+            m_out += unit.unicode() < 256 ? char(unit.unicode()) : '?';
+        m_out += '"';
+    }
+    void byteCodes(const QString &value, const char *marker = "")
+    {
+        separate();
+        m_out += '"';
+        m_out += marker;
+        appendByteCodes(m_out, value);
+        m_out += '"';
+    }
+    void integer(int value)
+    {
+        separate();
+        appendDecimal(m_out, value);
+    }
+    void boolean(bool value)
+    {
+        separate();
+        m_out += value ? "#TRUE#" : "#FALSE#";
+    }
+    void number(double value)
+    {
+        separate();
+        if (value == std::trunc(value) && std::abs(value) < 1e15)
+            appendDecimal(m_out, static_cast<long long>(value)); // whole numbers print the same, only faster
+        else
+            m_out += FormatNumber(value).toStdString();
+    }
+    void date(double serial)
+    {
+        separate();
+        const QDate day = SerialToDate(serial);
+        m_out += '#';
+        appendPadded(m_out, day.year(), 4);
+        m_out += '-';
+        appendPadded(m_out, day.month(), 2);
+        m_out += '-';
+        appendPadded(m_out, day.day(), 2);
+        m_out += '#';
+    }
+    void weekdays(const WeekdayFlags &flags)
+    {
+        for (const bool flag : flags)
+            boolean(flag);
+    }
+    void end()
+    {
+        m_out += "\r\n";
+        m_first = true;
+    }
+
+private:
+    void separate()
+    {
+        if (!m_first)
+            m_out += ',';
+        m_first = false;
+    }
+
+    std::string &m_out;
+    bool m_first = true;
+};
+
+void writeCommon(LineWriter &line, const SectionEntry &entry)
+{
+    line.boolean(entry.Enabled);
+    line.integer(entry.EntryKind);
+    line.text(entry.StartTC);
+    line.text(entry.DurationTC);
+    line.number(entry.StartSeconds);
+    line.number(entry.EndSeconds);
+    line.weekdays(entry.DayFlags);
+}
+
+void writeEvent(std::string &out, const EventRecord &event)
+{
+    LineWriter line(out);
+    line.date(event.Date1);
+    line.date(event.Date2);
+    line.text(event.StartTC);
+    line.text(event.EndTC);
+    line.text(event.DurationTC);
+    line.weekdays(event.DayFlags);
+    line.integer(event.HeaderInt1);
+    line.integer(event.HeaderInt2);
+    line.text(event.EventKey);
+    line.byteCodes(event.EventNote, "UnIcOdE ");
+    line.end();
+
+    for (int n = 1; n <= 2; ++n) {
+        const Section1Entry &entry = event.Section1[n];
+        writeCommon(line, entry);
+        for (const QString *name : {&entry.Name1, &entry.Name2, &entry.Name3, &entry.Name4, &entry.Name5, &entry.Name6,
+                                    &entry.Name7, &entry.Name8})
+            line.byteCodes(*name);
+        line.integer(entry.VrNumber);
+        line.integer(entry.Int1);
+        line.byteCodes(entry.Text1);
+        line.byteCodes(entry.Text2);
+        line.byteCodes(entry.Text3);
+        line.integer(entry.Int2);
+        line.boolean(entry.Flag1);
+        line.number(entry.Num1);
+        line.number(entry.Num2);
+        line.number(entry.Num3);
+        line.number(entry.Num4);
+        line.integer(entry.Int3);
+        line.end();
+    }
+    for (int n = 1; n <= 2; ++n) {
+        const Section2Entry &entry = event.Section2[n];
+        writeCommon(line, entry);
+        line.integer(entry.Int1);
+        line.integer(entry.Int2);
+        line.integer(entry.Int3);
+        line.text(entry.Text1);
+        line.text(entry.Text2);
+        line.end();
+    }
+    for (int n = 1; n <= 4; ++n) {
+        const Section3Entry &entry = event.Section3[n];
+        writeCommon(line, entry);
+        line.integer(entry.Int1);
+        line.integer(entry.RouterInput);
+        line.integer(entry.RouterOutput);
+        line.text(entry.Text1);
+        line.text(entry.Text2);
+        for (int level = 1; level <= 8; ++level)
+            line.boolean(entry.LevelFlags[level]);
+        line.end();
+    }
+
+    const Section4Entry &s4 = event.Section4;
+    writeCommon(line, s4);
+    line.integer(s4.Int1);
+    line.byteCodes(s4.Text1);
+    line.integer(s4.Int2);
+    line.byteCodes(s4.Text2);
+    line.end();
+
+    const Section5Entry &s5 = event.Section5;
+    writeCommon(line, s5);
+    line.integer(s5.Int1);
+    line.integer(s5.Int2);
+    line.integer(s5.Int3);
+    line.end();
+
+    for (int n = 1; n <= 2; ++n) {
+        const Section6Entry &entry = event.Section6[n];
+        writeCommon(line, entry);
+        line.integer(entry.Int1);
+        for (const bool flag : {entry.Flag1, entry.Flag2, entry.Flag3, entry.Flag4})
+            line.boolean(flag);
+        for (const int16_t value : {entry.Int2, entry.Int3, entry.Int4, entry.Int5, entry.Int6})
+            line.integer(value);
+        for (const bool flag : {entry.Flag5, entry.Flag6, entry.Flag7})
+            line.boolean(flag);
+        for (const int16_t value : {entry.Int7, entry.Int8, entry.Int9, entry.Int10, entry.Int11, entry.Int12})
+            line.integer(value);
+        line.boolean(entry.Flag8);
+        for (const int16_t value : {entry.Int13, entry.Int14, entry.Int15, entry.Int16})
+            line.integer(value);
+        line.end();
+    }
+}
+
+} // namespace
+
+QString TextToByteCodes(const QString &text)
+{
+    std::string codes;
+    appendByteCodes(codes, text);
+    return QString::fromLatin1(codes.data(), qsizetype(codes.size()));
+}
+
+QByteArray RenderEventFile(const EventList &events)
+{
+    std::string out;
+    out.reserve(64 + events.slots().size() * 4096);
+    out += "DWX300\r\n";
+    for (const EventRecord &event : events.slots()) {
+        if (!Trimmed(event.EventKey).isEmpty())
+            writeEvent(out, event);
+    }
+    return QByteArray(out.data(), qsizetype(out.size()));
+}
+
+QString WriteEventFile(const QString &path, const EventList &events)
+{
+    const QByteArray content = RenderEventFile(events);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    if (file.write(content) != content.size()) {
+        const QString reason = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit())
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    return {};
+}

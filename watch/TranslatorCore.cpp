@@ -1,1 +1,109 @@
 #include "watch/TranslatorCore.h"
+
+#include "output/ActivityLog.h"
+
+#include <utility>
+
+namespace {
+
+QString DesignCaption(int folder)
+{
+    return QStringLiteral("Watch Folder ") + QChar(u'0' + folder);
+}
+
+} // namespace
+
+TranslatorCore::TranslatorCore(QString programDir, const Clock &clock, WatchView &view)
+    : m_programDir(std::move(programDir)), m_clock(clock), m_view(view)
+{
+    for (int folder = 1; folder <= WatchFolderCount; ++folder)
+        m_panels[folder].FrameCaption = DesignCaption(folder);
+}
+
+void TranslatorCore::Form_Load()
+{
+    LoadWatchSettings(m_programDir, m_settings);
+    LoadRouterDestinations(m_programDir, m_router);
+    LoadRouterInputs(m_programDir, m_router);
+    m_queue.assign(QueueBlock + 1, ConversionRequest{});
+    m_pendingIndex.clear();
+    m_freeHint = 0;
+    for (int folder = 1; folder <= WatchFolderCount; ++folder)
+        ShowWatchFolderState(folder);
+}
+
+void TranslatorCore::setPanel(int folder, const PanelState &state)
+{
+    PanelState &panel = m_panels[folder];
+    if (panel.Enabled == state.Enabled && panel.FrameCaption == state.FrameCaption &&
+        panel.WatchFolder == state.WatchFolder && panel.LastFile == state.LastFile)
+        return;
+    panel = state;
+    m_view.panelChanged(folder, panel);
+}
+
+void TranslatorCore::ShowWatchFolderState(int folder)
+{
+    if (folder < 1 || folder > WatchFolderCount)
+        return;
+    const auto &settings = m_settings[folder];
+    PanelState state = m_panels[folder];
+    state.Enabled = settings.Active;
+    state.WatchFolder = settings.Path;
+    if (!settings.Active)
+        state.LastFile.clear();
+    setPanel(folder, state);
+}
+
+void TranslatorCore::timeMain_Timer()
+{
+    m_view.setMainTimerInterval(ScanBurstInterval);
+    for (int folder = 1; folder <= WatchFolderCount; ++folder)
+        ShowWatchFolderState(folder);
+
+    switch (m_scanState) {
+    case 0:
+        ScanSelectFolder();
+        break;
+    case 1:
+        ListSpreadsheets(m_scanFolder);
+        m_scanState = 2;
+        break;
+    case 2:
+        if (ReadTimesStep(m_spreadsheets, false)) {
+            m_scanState = 3;
+            m_scanIndex = 0;
+        }
+        break;
+    case 3:
+        ListEventFiles(m_scanFolder);
+        m_scanState = 4;
+        break;
+    case 4:
+        if (ReadTimesStep(m_eventFiles, true)) {
+            m_scanState = 5;
+            m_scanIndex = 0;
+        }
+        break;
+    case 5:
+        if (ScanMatchStep()) {
+            m_scanState = 6;
+            m_scanIndex = 0;
+        }
+        break;
+    case 6:
+        ScanQueueStep();
+        m_view.setMainTimerInterval(ScanPauseInterval);
+        m_scanState = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void TranslatorCore::Log(int16_t folder, const QString &message)
+{
+    const QDateTime now = m_clock.now();
+    WriteLog(m_programDir, message, folder, now);
+    m_view.logLineWritten(folder, LogLine(message, now));
+}

@@ -8,9 +8,9 @@
 
 #include <QHash>
 #include <QString>
-
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 struct FolderFileEntry {
@@ -29,10 +29,10 @@ struct ConversionRequest {
 // What one watch-folder panel of the main window shows. The core keeps it and tells the view only what
 // changed, so a window repaints nothing needlessly.
 struct PanelState {
-    bool Enabled = true;       // frameWatch and its four labels
-    QString FrameCaption;      // "Watch Folder 1", then the status text of the last completed scan
-    QString WatchFolder;       // lblWatchFolder: the folder's Path
-    QString LastFile;          // lblLastFile
+    bool Enabled = true;  // frameWatch and its four labels
+    QString FrameCaption; // "Watch Folder 1", then the status text of the last completed scan
+    QString WatchFolder;  // lblWatchFolder: the folder's Path
+    QString LastFile;     // lblLastFile
 };
 
 // The window (or the headless runner) behind the core: it owns the timers and shows the panels.
@@ -45,7 +45,11 @@ public:
     // The period of timeMain, in milliseconds.
     virtual void setMainTimerInterval(int milliseconds) = 0;
     // A line was appended to an activity log (for echoing); line is as written, without the line end.
-    virtual void logLineWritten(int folder, const QString &line) { (void)folder; (void)line; }
+    virtual void logLineWritten(int folder, const QString &line)
+    {
+        (void)folder;
+        (void)line;
+    }
 };
 
 // The program-wide tables and the two tick handlers. Everything runs on one thread; each handler runs to its
@@ -57,8 +61,8 @@ public:
     static constexpr int WatchTimerInterval = 250;
     static constexpr int ScanBurstInterval = 10;
     static constexpr int ScanPauseInterval = 10000;
-    static constexpr int ListBlock = 4000;       // lists start with 4001 entries and grow by 4000
-    static constexpr int QueueBlock = 1000;      // the queue starts with 1001 entries and grows by 1000
+    static constexpr int ListBlock = 4000;  // lists start with 4001 entries and grow by 4000
+    static constexpr int QueueBlock = 1000; // the queue starts with 1001 entries and grows by 1000
     static constexpr int TimesPerTick = 250;
     static constexpr int MatchesPerTick = 50;
 
@@ -90,7 +94,35 @@ public:
     const EventList &Events() const { return m_events; }
 
 private:
-    // implementation-defined members follow
+    // (folder, bare file name): a queued request or a workbook's conversion history.
+    using FolderFileKey = std::pair<int16_t, QString>;
+    // Event files sharing one upper-cased prefix, in list order; the ones before next are already paired.
+    struct PrefixGroup {
+        std::vector<int32_t> entries;
+        size_t next = 0;
+    };
+    // What a workbook the reader could not read looked like then.
+    struct WorkbookSignature {
+        QString path;
+        uint64_t lastWriteTime = 0;
+        qint64 size = -1;
+        bool operator==(const WorkbookSignature &) const = default;
+    };
+
+    void setPanel(int folder, const PanelState &state);
+    void ScanSelectFolder();
+    void ListSpreadsheets(int16_t folder);
+    void ListEventFiles(int16_t folder);
+    // Reads the times of up to TimesPerTick entries from ScanIndex on; true once the last entry was handled.
+    bool ReadTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes);
+    bool ScanMatchStep();
+    void ScanQueueStep();
+    void Enqueue(int16_t folder, const QString &fileName);
+    void FreeRequest(size_t index);
+    void Log(int16_t folder, const QString &message);
+    // The conversion of one request; the caller frees it afterwards.
+    void Convert(const ConversionRequest &request);
+
     QString m_programDir;
     const Clock &m_clock;
     WatchView &m_view;
@@ -106,4 +138,10 @@ private:
     std::array<int32_t, WatchFolderCount + 1> m_eventFileCount{};
     std::vector<ConversionRequest> m_queue;
     EventList m_events;
+
+    QHash<FolderFileKey, int32_t> m_pendingIndex; // pending request -> its queue entry
+    size_t m_freeHint = 0;                        // no queue entry below it is free
+    QHash<QString, PrefixGroup> m_eventFilesByPrefix;
+    QHash<FolderFileKey, WorkbookSignature> m_unreadableWorkbooks;
+    QHash<FolderFileKey, QString> m_loggedWriteFailure;
 };

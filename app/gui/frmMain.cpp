@@ -1,0 +1,221 @@
+#include "app/gui/frmMain.h"
+
+#include "app/gui/frmAbout.h"
+#include "config/dialog/Twips.h"
+#include "config/dialog/frmSetWatch.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSessionManager>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+QLabel *makeLabel(QWidget *parent, const QString &name, int index, const QString &caption, const QRect &geometry)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name + QString::number(index));
+    label->setGeometry(geometry);
+    return label;
+}
+
+// Places a newly created dialog in front of the middle of the main window.
+void centreOver(QWidget *window, const QWidget *owner)
+{
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(owner->frameGeometry().center());
+    const QRect screen = owner->screen()->availableGeometry();
+    window->move(std::max(frame.left(), screen.left()), std::max(frame.top(), screen.top()));
+}
+
+} // namespace
+
+frmMain::frmMain(QString programDir, const Clock &clock, QWidget *parent)
+    : QMainWindow(parent), m_core(std::move(programDir), clock, *this)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("DWX Tavrel Translator"));
+    createControls();
+    createMenus();
+
+    timeMain = new QTimer(this);
+    timeMain->setObjectName(QStringLiteral("timeMain"));
+    timeMain->setInterval(TranslatorCore::MainTimerDesignInterval);
+    connect(timeMain, &QTimer::timeout, this, [this] { m_core.timeMain_Timer(); });
+    timeWatch = new QTimer(this);
+    timeWatch->setObjectName(QStringLiteral("timeWatch"));
+    timeWatch->setInterval(TranslatorCore::WatchTimerInterval);
+    connect(timeWatch, &QTimer::timeout, this, [this] { m_core.timeWatch_Timer(); });
+#if QT_CONFIG(sessionmanager)
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::commitData);
+#endif
+
+    Form_Load();
+    // Enabled since design time, the timers deliver their first ticks only once start-up has returned.
+    timeMain->start();
+    timeWatch->start();
+}
+
+void frmMain::createControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("frmMainClient"));
+    client->setFixedSize(Twips(this, 11655), Twips(this, 1200));
+    setCentralWidget(client);
+    for (int i = 1; i <= WatchFolderCount; ++i) {
+        const QString index = QString::number(i);
+        frameWatch[i] = new QGroupBox(QStringLiteral("Watch Folder ") + index, client);
+        frameWatch[i]->setObjectName(QStringLiteral("frameWatch") + index);
+        frameWatch[i]->setGeometry(TwipsRect(this, i == 1 ? 120 : 5880, 90, 5655, 1005));
+        QWidget *frame = frameWatch[i];
+        lblFolder[i] = makeLabel(frame, QStringLiteral("lblFolder"), i, QStringLiteral("Watch Folder"),
+                                 TwipsRect(this, 150, 270, 1395, 285));
+        lblWatchFolder[i] =
+            makeLabel(frame, QStringLiteral("lblWatchFolder"), i, QString(), TwipsRect(this, 1560, 270, 3975, 285));
+        lblFile[i] = makeLabel(frame, QStringLiteral("lblFile"), i, QStringLiteral("Last File Made"),
+                               TwipsRect(this, 150, 570, 1395, 285));
+        lblLastFile[i] =
+            makeLabel(frame, QStringLiteral("lblLastFile"), i, QString(), TwipsRect(this, 1560, 570, 3975, 285));
+    }
+}
+
+void frmMain::createMenus()
+{
+    menuFile = menuBar()->addMenu(QStringLiteral("File"));
+    menuFile->setObjectName(QStringLiteral("menuFile"));
+    menuFileExit = menuFile->addAction(QStringLiteral("Exit"));
+    menuFileExit->setObjectName(QStringLiteral("menuFileExit"));
+    menuSet = menuBar()->addMenu(QStringLiteral("Settings"));
+    menuSet->setObjectName(QStringLiteral("menuSet"));
+    menuSetWatch = menuSet->addAction(QStringLiteral("Watch Folder Settings"));
+    menuSetWatch->setObjectName(QStringLiteral("menuSetWatch"));
+    // A top-level command without items: it triggers as soon as it is clicked.
+    menuAbout = menuBar()->addAction(QStringLiteral("About"));
+    menuAbout->setObjectName(QStringLiteral("menuAbout"));
+    connect(menuFileExit, &QAction::triggered, this, &frmMain::menuFileExit_Click);
+    connect(menuSetWatch, &QAction::triggered, this, &frmMain::menuSetWatch_Click);
+    connect(menuAbout, &QAction::triggered, this, &frmMain::menuAbout_Click);
+}
+
+QString frmMain::Caption(int major, int minor, int revision)
+{
+    return QStringLiteral("DWX Tavrel Translator Version: ") + QString::number(major) + QLatin1Char('.') +
+           QString::number(minor) + QString::number(revision);
+}
+
+void frmMain::Form_Load()
+{
+    setWindowTitle(Caption(TAVREL_VERSION_MAJOR, TAVREL_VERSION_MINOR, TAVREL_VERSION_PATCH));
+    m_core.Form_Load();
+}
+
+bool frmMain::AskCloseQuestion(QWidget *parent)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"),
+                    QStringLiteral("Are you sure you want to close the Excel To Tavrel Utility down?"),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("msgCloseQuestion"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool frmMain::Form_QueryUnload()
+{
+    return !m_closeQuestion(this);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloadConfirmed && Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    m_unloadConfirmed = true;
+    timeMain->stop();
+    timeWatch->stop();
+    if (m_setWatch) {
+        m_setWatch->close();
+    }
+    if (m_about) {
+        m_about->close();
+    }
+    event->accept();
+    Q_EMIT unloaded();
+}
+
+void frmMain::commitData(QSessionManager &manager)
+{
+    // The session manager decides whether a box may be shown; without its leave the session simply ends.
+    if (m_unloadConfirmed || !manager.allowsInteraction()) {
+        return;
+    }
+    const bool cancel = Form_QueryUnload();
+    manager.release();
+    if (cancel) {
+        manager.cancel();
+    } else {
+        m_unloadConfirmed = true;
+    }
+}
+
+void frmMain::menuFileExit_Click()
+{
+    close();
+}
+
+void frmMain::menuSetWatch_Click()
+{
+    if (!m_setWatch) {
+        m_setWatch = new frmSetWatch(m_core.WatchFolderSettings(), m_core.programDir(), this);
+        centreOver(m_setWatch, this);
+    }
+    m_setWatch->show();
+    m_setWatch->raise();
+    m_setWatch->activateWindow();
+}
+
+void frmMain::menuAbout_Click()
+{
+    if (!m_about) {
+        m_about = new frmAbout(this);
+        centreOver(m_about, this);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void frmMain::panelChanged(int folder, const PanelState &state)
+{
+    if (folder < 1 || folder > WatchFolderCount) {
+        return;
+    }
+    if (frameWatch[folder]->title() != state.FrameCaption) {
+        frameWatch[folder]->setTitle(state.FrameCaption);
+    }
+    // The frame's enabled state tells what is shown; the labels follow it only when it has to change.
+    if (frameWatch[folder]->isEnabled() != state.Enabled) {
+        const std::array<QWidget *, 5> controls{frameWatch[folder], lblFolder[folder], lblFile[folder],
+                                                lblWatchFolder[folder], lblLastFile[folder]};
+        for (QWidget *control : controls) {
+            control->setEnabled(state.Enabled);
+        }
+    }
+    if (lblWatchFolder[folder]->text() != state.WatchFolder) {
+        lblWatchFolder[folder]->setText(state.WatchFolder);
+    }
+    if (lblLastFile[folder]->text() != state.LastFile) {
+        lblLastFile[folder]->setText(state.LastFile);
+    }
+}
+
+void frmMain::setMainTimerInterval(int milliseconds)
+{
+    timeMain->setInterval(milliseconds);
+}

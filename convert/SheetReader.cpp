@@ -1,0 +1,191 @@
+#include "convert/SheetReader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <iterator>
+
+namespace {
+
+constexpr int MaxRow = 1048576;
+constexpr int MaxColumn = 16384;
+
+// A row's r: a whole number from 1 (a larger one than any sheet has counts as beyond the last row), otherwise 0.
+int RowNumber(const char *text)
+{
+    const std::string_view view(text);
+    int row = 0;
+    const auto [ptr, ec] = std::from_chars(view.data(), view.data() + view.size(), row);
+    if (ptr != view.data() + view.size() || view.empty() || view.front() == '-')
+        return 0;
+    if (ec == std::errc::result_out_of_range || (ec == std::errc() && row > MaxRow))
+        return MaxRow + 1;
+    return ec == std::errc() && row >= 1 ? row : 0;
+}
+
+} // namespace
+
+int ReferenceColumn(std::string_view reference)
+{
+    int column = 0;
+    size_t i = 0;
+    for (; i < reference.size() && i < 4; ++i) {
+        char c = reference[i];
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+        if (c < 'A' || c > 'Z')
+            break;
+        column = column * 26 + (c - 'A' + 1);
+    }
+    if (i == 0 || column > MaxColumn)
+        return 0;
+    return column;
+}
+
+SheetReader::SheetReader(const CellWindow &window) : m_window(window)
+{
+    for (int column : window.columns) {
+        if (column < 1 || column > MaxColumn)
+            continue;
+        if (m_columns.size() <= size_t(column))
+            m_columns.resize(size_t(column) + 1);
+        m_columns[size_t(column)] = true;
+    }
+}
+
+bool SheetReader::wantsColumn(int column) const
+{
+    if (m_window.columns.empty())
+        return true;
+    return size_t(column) < m_columns.size() && m_columns[size_t(column)];
+}
+
+void SheetReader::compact()
+{
+    std::stable_sort(m_cells.begin(), m_cells.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    // Of equal positions the last one met wins.
+    auto kept = m_cells.begin();
+    for (auto it = m_cells.begin(); it != m_cells.end(); ++it) {
+        if (kept != m_cells.begin() && std::prev(kept)->first == it->first)
+            *std::prev(kept) = std::move(*it);
+        else if (kept++ != it)
+            *std::prev(kept) = std::move(*it);
+    }
+    m_cells.erase(kept, m_cells.end());
+}
+
+RawCells SheetReader::takeCells()
+{
+    compact();
+    RawCells cells;
+    cells.swap(m_cells);
+    return cells;
+}
+
+std::vector<std::int64_t> SharedStringIndices(const RawCells &cells)
+{
+    std::vector<std::int64_t> indices;
+    for (const auto &[position, cell] : cells) {
+        if (cell.type != "s")
+            continue;
+        // Only whole numbers name an item; anything else becomes an error value later.
+        std::string_view value = cell.value;
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t' || value.front() == '\r' ||
+                                  value.front() == '\n' || value.front() == '+'))
+            value.remove_prefix(1);
+        std::int64_t index = -1;
+        std::from_chars(value.data(), value.data() + value.size(), index);
+        if (index >= 0)
+            indices.push_back(index);
+    }
+    return indices;
+}
+
+void SheetReader::startElement(XmlNs ns, std::string_view name, const XmlAttributes &attributes)
+{
+    ++m_depth;
+    if (m_cell && m_depth > m_cellDepth) {
+        if (m_capture == Capture::Inline) {
+            m_inline.startElement(ns, name);
+        } else if (m_depth == m_cellDepth + 1 && ns == XmlNs::Main) {
+            if (name == "v") {
+                m_capture = Capture::Value;
+                m_cell->value.clear();
+                m_cell->hasValue = true;
+            } else if (name == "is") {
+                m_capture = Capture::Inline;
+                m_cell->inlineText.clear();
+                m_cell->hasInline = true;
+            }
+        }
+        return;
+    }
+    if (ns != XmlNs::Main)
+        return;
+    if (!m_sheetDataDepth) {
+        if (m_depth == 2 && name == "sheetData")
+            m_sheetDataDepth = m_depth;
+        return;
+    }
+    if (m_depth == m_sheetDataDepth + 1 && name == "row") {
+        const char *reference = attributes.value(XmlNs::None, "r");
+        const int number = reference ? RowNumber(reference) : 0;
+        m_row = number ? number : m_row + 1;
+        if (m_row > m_window.lastRow) {
+            finish();
+            return;
+        }
+        m_inRow = true;
+        m_column = 0;
+    } else if (m_inRow && m_depth == m_sheetDataDepth + 2 && name == "c") {
+        // The cell belongs to its row element whatever the row part of its reference says.
+        const char *reference = attributes.value(XmlNs::None, "r");
+        const int column = reference ? ReferenceColumn(reference) : 0;
+        m_column = column ? column : m_column + 1;
+        if (m_row < m_window.firstRow || m_column > MaxColumn || !wantsColumn(m_column))
+            return;
+        const CellPosition position{m_row, m_column};
+        if (m_cells.size() >= m_compactAt) {
+            compact();
+            m_compactAt = std::max(m_compactAt, 2 * m_cells.size());
+        }
+        // A cell met twice keeps its last value.
+        RawCell &cell = !m_cells.empty() && m_cells.back().first == position
+                            ? (m_cells.back().second = RawCell())
+                            : m_cells.emplace_back(position, RawCell()).second;
+        const char *type = attributes.value(XmlNs::None, "t");
+        if (type)
+            cell.type = type;
+        m_cell = &cell;
+        m_cellDepth = m_depth;
+    }
+}
+
+void SheetReader::endElement(XmlNs, std::string_view)
+{
+    if (m_cell) {
+        if (m_depth == m_cellDepth) {
+            m_cell = nullptr;
+            m_capture = Capture::None;
+        } else if (m_depth == m_cellDepth + 1) {
+            if (m_capture == Capture::Inline)
+                m_cell->inlineText = m_inline.take();
+            m_capture = Capture::None;
+        } else if (m_capture == Capture::Inline) {
+            m_inline.endElement();
+        }
+    } else if (m_sheetDataDepth) {
+        if (m_depth == m_sheetDataDepth + 1)
+            m_inRow = false;
+        else if (m_depth == m_sheetDataDepth)
+            finish(); // nothing after sheetData holds cells
+    }
+    --m_depth;
+}
+
+void SheetReader::characters(std::string_view text)
+{
+    if (m_capture == Capture::Value)
+        m_cell->value.append(text);
+    else if (m_capture == Capture::Inline)
+        m_inline.characters(text);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "convert/XlsxCellValue.h"
+#include "convert/XlsxXml.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+// The cells a sheet read keeps: rows firstRow..lastRow of the listed columns (every column when none listed).
+struct CellWindow {
+    int firstRow = 1;
+    int lastRow = 100;
+    std::vector<int> columns;
+};
+
+using CellPosition = std::pair<int, int>; // row, column; both from 1
+using RawCells = std::vector<std::pair<CellPosition, RawCell>>;
+
+// Reads a worksheet's sheetData, keeping the cells of a window; finishes at the first row numbered above the
+// window, so rows below it are never inflated.
+class SheetReader : public XmlPartHandler
+{
+public:
+    explicit SheetReader(const CellWindow &window);
+
+    // The kept cells in row and column order, each position once with the last value met.
+    RawCells takeCells();
+
+    void startElement(XmlNs ns, std::string_view name, const XmlAttributes &attributes) override;
+    void endElement(XmlNs ns, std::string_view name) override;
+    void characters(std::string_view text) override;
+
+private:
+    enum class Capture { None, Value, Inline };
+
+    bool wantsColumn(int column) const;
+    void compact();
+
+    CellWindow m_window;
+    std::vector<bool> m_columns; // by column number, empty when all are wanted
+    RawCells m_cells;            // in document order until compacted
+    size_t m_compactAt = 4096;   // size at which repeated positions are folded, bounding memory
+
+    int m_depth = 0;
+    int m_sheetDataDepth = 0; // 0 outside sheetData
+    int m_row = 0;            // current or last row element's number
+    bool m_inRow = false;
+    int m_column = 0;          // current or last cell's column in this row element
+    RawCell *m_cell = nullptr; // the kept cell being read
+    int m_cellDepth = 0;
+    Capture m_capture = Capture::None;
+    RichTextCollector m_inline;
+};
+
+// The shared-string indices the "s" cells use.
+std::vector<std::int64_t> SharedStringIndices(const RawCells &cells);
+
+// Column number of a cell reference's letters ("a1" and "A1" give 1), or 0 when it has none or too many.
+int ReferenceColumn(std::string_view reference);

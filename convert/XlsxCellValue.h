@@ -1,0 +1,28 @@
+#pragma once
+
+#include "convert/WorkbookCells.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class SharedStrings;
+
+// A cell as the sheet stores it, before its type is applied.
+struct RawCell {
+    std::string type;       // the t attribute, empty when absent
+    std::string value;      // the v text
+    bool hasValue = false;  // a v element was met
+    std::string inlineText; // the text of is
+    bool hasInline = false; // an is element was met
+};
+
+// An xsd:double: surrounding whitespace and a leading "+" allowed, INF and NaN not.
+std::optional<double> ParseXsdDouble(std::string_view text);
+
+// A "d" cell's ISO 8601 value as a day serial from 1899-12-30: yyyy-mm-dd, yyyy-mm-ddThh:mm:ss[.f], hh:mm:ss[.f]
+// (a zone suffix ignored) or a duration PnDTnHnMnS as its length in days.
+std::optional<double> ParseIsoDateValue(std::string_view text);
+
+// The cell's value with its type applied; anything not of its type's form is an error value.
+CellValue ResolveCell(const RawCell &raw, const SharedStrings &sharedStrings);

@@ -1,0 +1,207 @@
+#include "convert/XlsxPackage.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <memory>
+#include <zip.h>
+
+namespace {
+
+constexpr std::int64_t MinChunkSize = 32 * 1024;
+constexpr std::int64_t MaxChunkSize = 8 * 1024 * 1024;
+const char CfbSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+
+QString NormalisedName(QString name)
+{
+    name.replace(u'\\', u'/');
+    while (name.startsWith(u'/'))
+        name.remove(0, 1);
+    return name.toCaseFolded();
+}
+
+QString Damaged(const QString &detail)
+{
+    return QStringLiteral("damaged workbook: ") + detail;
+}
+
+// Collects the Relationship elements of a .rels part.
+class RelationshipsHandler : public XmlPartHandler
+{
+public:
+    RelationshipsHandler(const QString &sourcePart, std::vector<XlsxRelationship> &out)
+        : m_sourcePart(sourcePart), m_out(out)
+    {
+    }
+
+    void startElement(XmlNs ns, std::string_view name, const XmlAttributes &attributes) override
+    {
+        if (ns != XmlNs::Package || name != "Relationship")
+            return;
+        const char *id = attributes.value(XmlNs::None, "Id");
+        const char *type = attributes.value(XmlNs::None, "Type");
+        const char *target = attributes.value(XmlNs::None, "Target");
+        const char *mode = attributes.value(XmlNs::None, "TargetMode");
+        if (!id || !type || !target || (mode && std::string_view(mode) == "External"))
+            return;
+        m_out.push_back({QString::fromUtf8(id), QString::fromUtf8(type),
+                         XlsxPackage::resolveTarget(m_sourcePart, QString::fromUtf8(target))});
+    }
+    void endElement(XmlNs, std::string_view) override {}
+
+private:
+    const QString &m_sourcePart;
+    std::vector<XlsxRelationship> &m_out;
+};
+
+} // namespace
+
+bool IsRelationshipType(const QString &type, QLatin1String name)
+{
+    static const QLatin1String transitional("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
+    static const QLatin1String strict("http://purl.oclc.org/ooxml/officeDocument/relationships/");
+    if (!type.endsWith(name) || type.size() < name.size() + 1)
+        return false;
+    const QStringView prefix = QStringView(type).left(type.size() - name.size());
+    return prefix == transitional || prefix == strict;
+}
+
+XlsxPackage::~XlsxPackage()
+{
+    if (m_archive)
+        zip_discard(m_archive);
+}
+
+QString XlsxPackage::open(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return QStringLiteral("file not found");
+    // A folder, a pipe or a device is no workbook, and reading a pipe could block.
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("not an xlsx workbook");
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("file not found");
+    const QByteArray head = file.read(8);
+    file.close();
+    if (head.isEmpty())
+        return QStringLiteral("not an xlsx workbook");
+    if (head == QByteArray(CfbSignature, 8))
+        return QStringLiteral("encrypted workbook");
+
+    // libzip reports a truncated archive and a file of another kind alike; the first bytes tell them apart.
+    int error = 0;
+    m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (!m_archive) {
+        if (!head.startsWith("PK"))
+            return QStringLiteral("not an xlsx workbook");
+        zip_error_t zipError;
+        zip_error_init_with_code(&zipError, error);
+        const QString reason = Damaged(
+            QStringLiteral("unreadable zip archive (%1)").arg(QString::fromUtf8(zip_error_strerror(&zipError))));
+        zip_error_fini(&zipError);
+        return reason;
+    }
+    const zip_int64_t count = zip_get_num_entries(m_archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char *name = zip_get_name(m_archive, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
+        if (name)
+            m_entries.insert(NormalisedName(QString::fromUtf8(name)), std::uint64_t(i));
+    }
+    return {};
+}
+
+std::optional<std::uint64_t> XlsxPackage::entryIndex(const QString &partName) const
+{
+    auto found = m_entries.constFind(NormalisedName(partName));
+    if (found != m_entries.constEnd())
+        return *found;
+    // Targets may be written percent-encoded while the archive holds the plain name.
+    if (partName.contains(u'%')) {
+        const QString decoded = QString::fromUtf8(QByteArray::fromPercentEncoding(partName.toUtf8()));
+        found = m_entries.constFind(NormalisedName(decoded));
+        if (found != m_entries.constEnd())
+            return *found;
+    }
+    return std::nullopt;
+}
+
+QString XlsxPackage::parse(const QString &partName, XmlPartHandler &handler)
+{
+    const std::optional<std::uint64_t> index = entryIndex(partName);
+    if (!index)
+        return Damaged(QStringLiteral("missing part ") + partName);
+    const std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> file(zip_fopen_index(m_archive, *index, 0), zip_fclose);
+    if (!file)
+        return Damaged(
+            QStringLiteral("cannot open part %1 (%2)").arg(partName, QString::fromUtf8(zip_strerror(m_archive))));
+
+    XmlPartParser parser(handler);
+    std::int64_t fed = 0;
+    for (;;) {
+        zip_int64_t length = 0;
+        if (m_budget > 0) {
+            // Chunks grow with the part so that a token spanning many of them is not rescanned endlessly.
+            const int want = int(std::min({std::max<std::int64_t>(MinChunkSize, fed), MaxChunkSize, m_budget}));
+            void *buffer = parser.buffer(want);
+            if (!buffer)
+                return QStringLiteral("workbook too large");
+            length = zip_fread(file.get(), buffer, zip_uint64_t(want));
+        } else {
+            // The budget is spent: any further byte this part needs is one too many.
+            char probe = 0;
+            length = zip_fread(file.get(), &probe, 1);
+            if (length > 0)
+                return QStringLiteral("workbook too large");
+        }
+        if (length < 0)
+            return Damaged(QStringLiteral("cannot inflate part %1 (%2)")
+                               .arg(partName, QString::fromUtf8(zip_file_strerror(file.get()))));
+        fed += length;
+        m_budget -= length;
+        switch (parser.parse(int(length), length == 0)) {
+        case XmlPartParser::Status::More:
+            break;
+        case XmlPartParser::Status::Finished:
+            // Bytes read beyond the point where the handler finished were not needed.
+            if (handler.finished())
+                m_budget += fed - std::min(fed, parser.finishedAt());
+            return {};
+        case XmlPartParser::Status::BadXml:
+            return Damaged(QStringLiteral("bad XML in %1 (%2)").arg(partName, parser.error()));
+        case XmlPartParser::Status::DtdRefused:
+            return Damaged(QStringLiteral("DTD not allowed"));
+        case XmlPartParser::Status::OutOfMemory:
+            return QStringLiteral("workbook too large");
+        }
+    }
+}
+
+QString XlsxPackage::readRelationships(const QString &sourcePart, std::vector<XlsxRelationship> &relationships)
+{
+    RelationshipsHandler handler(sourcePart, relationships);
+    return parse(relationshipsPart(sourcePart), handler);
+}
+
+QString XlsxPackage::relationshipsPart(const QString &sourcePart)
+{
+    const qsizetype slash = sourcePart.lastIndexOf(u'/');
+    return sourcePart.left(slash + 1) + QStringLiteral("_rels/") + sourcePart.mid(slash + 1) + QStringLiteral(".rels");
+}
+
+QString XlsxPackage::resolveTarget(const QString &sourcePart, const QString &target)
+{
+    QString path = target;
+    path.replace(u'\\', u'/');
+    if (!path.startsWith(u'/'))
+        path.prepend(sourcePart.left(sourcePart.lastIndexOf(u'/') + 1));
+    QStringList segments;
+    for (const QString &segment : path.split(u'/', Qt::SkipEmptyParts)) {
+        if (segment == QLatin1String("..")) {
+            if (!segments.isEmpty()) // ".." at the root stays there
+                segments.removeLast();
+        } else if (segment != QLatin1String("."))
+            segments.append(segment);
+    }
+    return segments.join(u'/');
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "convert/XlsxXml.h"
+
+#include <QHash>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+struct zip;
+
+// Inflated XML a whole read may need, counted over every part.
+constexpr std::int64_t InflatedXmlLimit = std::int64_t(64) * 1024 * 1024;
+
+// One relationship of a part, its target resolved to a part name ("xl/worksheets/sheet1.xml").
+struct XlsxRelationship {
+    QString id;
+    QString type;
+    QString target;
+};
+
+// The zip container of a workbook: opening with the exact reason, part lookup, relationships and streaming
+// of parts through expat under one budget of inflated bytes.
+class XlsxPackage
+{
+public:
+    explicit XlsxPackage(std::int64_t inflatedLimit = InflatedXmlLimit) : m_budget(inflatedLimit) {}
+    ~XlsxPackage();
+    XlsxPackage(const XlsxPackage &) = delete;
+    XlsxPackage &operator=(const XlsxPackage &) = delete;
+
+    // Empty when opened; otherwise "file not found", "not an xlsx workbook", "encrypted workbook" or
+    // "damaged workbook: ...".
+    QString open(const QString &path);
+
+    // Whether the archive holds the part, names compared without regard to case and with "\" read as "/".
+    bool contains(const QString &partName) const { return entryIndex(partName).has_value(); }
+
+    // Streams the part through the handler until it ends or the handler is finished; empty when parsed,
+    // otherwise "workbook too large" or "damaged workbook: ...".
+    QString parse(const QString &partName, XmlPartHandler &handler);
+
+    // Reads the relationships of a part ("" for the package itself); internal targets only.
+    QString readRelationships(const QString &sourcePart, std::vector<XlsxRelationship> &relationships);
+
+    // A relationship target resolved against the folder of its source part; a leading "/" is the root.
+    static QString resolveTarget(const QString &sourcePart, const QString &target);
+    // The relationships part of a part: "xl/workbook.xml" -> "xl/_rels/workbook.xml.rels".
+    static QString relationshipsPart(const QString &sourcePart);
+
+private:
+    std::optional<std::uint64_t> entryIndex(const QString &partName) const;
+
+    zip *m_archive = nullptr;
+    QHash<QString, std::uint64_t> m_entries; // by normalised name
+    std::int64_t m_budget;                   // inflated bytes still allowed
+};
+
+// The relationship type name for both conformance classes: "officeDocument" matches
+// ".../officeDocument/2006/relationships/officeDocument" and ".../ooxml/officeDocument/relationships/officeDocument".
+bool IsRelationshipType(const QString &type, QLatin1String name);

@@ -1,0 +1,121 @@
+#include "convert/XlsxWorkbook.h"
+
+#include "convert/SharedStrings.h"
+#include "convert/XlsxPackage.h"
+
+#include <new>
+
+namespace {
+
+// Finds the first sheet element of the workbook's sheets and its relationship id.
+class WorkbookHandler : public XmlPartHandler
+{
+public:
+    QString sheetRelationshipId;
+    bool sheetFound = false;
+
+    void startElement(XmlNs ns, std::string_view name, const XmlAttributes &attributes) override
+    {
+        ++m_depth;
+        if (ns != XmlNs::Main)
+            return;
+        if (m_depth == 2 && name == "sheets") {
+            m_sheetsDepth = m_depth;
+        } else if (m_sheetsDepth && m_depth == m_sheetsDepth + 1 && name == "sheet") {
+            sheetFound = true;
+            if (const char *id = attributes.value(XmlNs::Relationships, "id"))
+                sheetRelationshipId = QString::fromUtf8(id);
+            finish();
+        }
+    }
+    void endElement(XmlNs, std::string_view) override
+    {
+        if (m_depth == m_sheetsDepth)
+            finish(); // sheets without a sheet
+        --m_depth;
+    }
+
+private:
+    int m_depth = 0;
+    int m_sheetsDepth = 0;
+};
+
+QString Damaged(const QString &detail)
+{
+    return QStringLiteral("damaged workbook: ") + detail;
+}
+
+QString ReadCells(const QString &path, const CellWindow &window, std::int64_t inflatedLimit, SheetCells &cells)
+{
+    XlsxPackage package(inflatedLimit);
+    if (QString error = package.open(path); !error.isEmpty())
+        return error;
+
+    std::vector<XlsxRelationship> packageRelationships;
+    if (QString error = package.readRelationships(QString(), packageRelationships); !error.isEmpty())
+        return error;
+    QString workbookPart;
+    for (const XlsxRelationship &relationship : packageRelationships) {
+        if (IsRelationshipType(relationship.type, QLatin1String("officeDocument"))) {
+            workbookPart = relationship.target;
+            break;
+        }
+    }
+    if (workbookPart.isEmpty())
+        return Damaged(QStringLiteral("no workbook part"));
+
+    WorkbookHandler workbook;
+    if (QString error = package.parse(workbookPart, workbook); !error.isEmpty())
+        return error;
+    if (!workbook.sheetFound)
+        return Damaged(QStringLiteral("no sheet in ") + workbookPart);
+    if (workbook.sheetRelationshipId.isEmpty())
+        return Damaged(QStringLiteral("first sheet has no relationship id"));
+
+    std::vector<XlsxRelationship> workbookRelationships;
+    if (QString error = package.readRelationships(workbookPart, workbookRelationships); !error.isEmpty())
+        return error;
+    QString sheetPart;
+    QString sharedStringsPart;
+    for (const XlsxRelationship &relationship : workbookRelationships) {
+        if (sheetPart.isEmpty() && relationship.id == workbook.sheetRelationshipId)
+            sheetPart = relationship.target;
+        if (sharedStringsPart.isEmpty() && IsRelationshipType(relationship.type, QLatin1String("sharedStrings")))
+            sharedStringsPart = relationship.target;
+    }
+    if (sheetPart.isEmpty())
+        return Damaged(QStringLiteral("no relationship %1 for the first sheet").arg(workbook.sheetRelationshipId));
+
+    // A chartsheet has no sheetData, so it simply gives no cells.
+    SheetReader sheet(window);
+    if (QString error = package.parse(sheetPart, sheet); !error.isEmpty())
+        return error;
+
+    const RawCells rawCells = sheet.takeCells();
+    SharedStrings sharedStrings;
+    // Without a shared-strings relationship the table is empty; a named part that is absent is damage.
+    if (QString error = sharedStrings.read(package, sharedStringsPart, SharedStringIndices(rawCells)); !error.isEmpty())
+        return error;
+
+    for (const auto &[position, raw] : rawCells) {
+        CellValue value = ResolveCell(raw, sharedStrings);
+        if (value.type != CellValue::Type::Empty)
+            cells.emplace_hint(cells.end(), position, std::move(value));
+    }
+    return {};
+}
+
+} // namespace
+
+SheetCellsResult ReadFirstSheetCells(const QString &path, const CellWindow &window, std::int64_t inflatedLimit)
+{
+    SheetCellsResult result;
+    try {
+        result.error = ReadCells(path, window, inflatedLimit, result.cells);
+    } catch (const std::bad_alloc &) {
+        result.error = QStringLiteral("workbook too large");
+    }
+    if (!result.ok())
+        result.cells.clear();
+    return result;
+}

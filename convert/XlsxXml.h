@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct XML_ParserStruct;
+
+// The namespaces a workbook reader tells apart; transitional and Strict forms map to the same value.
+enum class XmlNs {
+    None,          // no namespace (plain attributes)
+    Main,          // SpreadsheetML main
+    Relationships, // officeDocument relationships (r:id)
+    Package,       // package relationships (.rels parts)
+    Other,
+};
+
+XmlNs ClassifyNamespace(std::string_view uri);
+
+// An element's attributes as expat hands them over in namespace mode.
+class XmlAttributes
+{
+public:
+    explicit XmlAttributes(const char **pairs) : m_pairs(pairs) {}
+    // The attribute's value, or nullptr when absent.
+    const char *value(XmlNs ns, std::string_view name) const;
+
+private:
+    const char **m_pairs;
+};
+
+// Receives one part's elements, each by namespace and local name.
+class XmlPartHandler
+{
+public:
+    virtual ~XmlPartHandler() = default;
+    virtual void startElement(XmlNs ns, std::string_view name, const XmlAttributes &attributes) = 0;
+    virtual void endElement(XmlNs ns, std::string_view name) = 0;
+    virtual void characters(std::string_view) {}
+    // True once the handler has all it needs: the parse stops there.
+    bool finished() const { return m_finished; }
+
+protected:
+    void finish() { m_finished = true; }
+
+private:
+    bool m_finished = false;
+};
+
+// An expat parser in namespace mode fed chunk by chunk; refuses any DOCTYPE.
+class XmlPartParser
+{
+public:
+    enum class Status { More, Finished, BadXml, DtdRefused, OutOfMemory };
+
+    explicit XmlPartParser(XmlPartHandler &handler);
+    ~XmlPartParser();
+    XmlPartParser(const XmlPartParser &) = delete;
+    XmlPartParser &operator=(const XmlPartParser &) = delete;
+
+    // Room for the next chunk, or nullptr when out of memory.
+    void *buffer(int size);
+    // Parses length bytes placed in buffer(); final marks the end of the part.
+    Status parse(int length, bool final);
+    // Bytes of the part up to the end of the event at which the handler finished.
+    std::int64_t finishedAt() const { return m_finishedAt; }
+    // The XML error and its line after BadXml: "line 3: mismatched tag".
+    QString error() const { return m_error; }
+
+    struct Callbacks;
+
+private:
+    void fail(Status status);
+
+    XML_ParserStruct *m_parser;
+    XmlPartHandler &m_handler;
+    QString m_error;
+    Status m_failure = Status::More; // set by a callback that stopped the parse
+    std::int64_t m_finishedAt = 0;
+    bool m_stopped = false;
+};
+
+// Collects the text of a string item (si or is): its own t plus every run's t, phonetic runs skipped.
+// Feed it the elements and text met inside the item, not the item element itself.
+class RichTextCollector
+{
+public:
+    void startElement(XmlNs ns, std::string_view name);
+    void endElement();
+    void characters(std::string_view text);
+    // The text gathered since the last take(), in UTF-8.
+    std::string take();
+
+private:
+    int m_depth = 0;      // below the item element
+    bool m_inRun = false; // inside a depth-1 r
+    int m_textDepth = 0;  // depth of the t being captured, 0 when none
+    std::string m_text;
+};
+
+// Decodes the _xHHHH_ escapes of a stored string; _x005F_ gives a literal "_".
+QString DecodeXlsxEscapes(const QString &text);

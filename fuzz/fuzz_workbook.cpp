@@ -1,0 +1,29 @@
+// The workbook reader and the schedule conversion on whole files: no crash or hang, and a workbook is either
+// read or unreadable for one of the known reasons.
+#include "convert/ScheduleWorkbook.h"
+#include "convert/WorkbookCells.h"
+#include "fuzz/FuzzSupport.h"
+#include "output/EventFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString path = WriteFuzzFile(QStringLiteral("Fuzz.xlsx"), bytes.constData(), bytes.size());
+
+    const WorkbookCells cells = ReadWorkbookCells(path);
+    FuzzCheck(cells.ok() || IsWorkbookReason(cells.error), "the reason is one of the known ones");
+    if (size == 0) {
+        FuzzCheck(cells.error == QLatin1String("not an xlsx workbook"), "an empty file is not a workbook");
+    }
+    if (bytes.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1"))) {
+        FuzzCheck(cells.error == QLatin1String("encrypted workbook"), "the CFB container is an encrypted workbook");
+    }
+
+    static const RouterConfig router;
+    EventList events;
+    const QString error = ReadScheduleWorkbook(path, router, QDate(2026, 12, 4), events);
+    FuzzCheck(error == cells.error, "the schedule reader gives the cell reader's reason");
+    FuzzCheck(error.isEmpty() || events.slots().empty(), "an unreadable workbook adds no event");
+    (void)RenderEventFile(events);
+    return 0;
+}

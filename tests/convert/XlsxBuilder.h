@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <utility>
+#include <vector>
+
+// Builds small .xlsx files for tests from inline XML.
+
+// Archive entries in writing order: name as stored (may hold "\" or any case) and raw content.
+using XlsxParts = std::vector<std::pair<QString, QByteArray>>;
+
+// Writes a deflated zip archive holding the entries, replacing any file at path; false when libzip fails.
+bool WriteZip(const QString &path, const XlsxParts &entries);
+
+// The parts of a minimal transitional workbook whose first sheet (xl/worksheets/sheet1.xml) has the given
+// sheetData content; xl/sharedStrings.xml is included only when sharedStrings is not empty.
+XlsxParts TestWorkbookParts(const QString &sheetDataXml, const QStringList &sharedStrings = {});
+
+// TestWorkbookParts written with WriteZip.
+bool WriteTestWorkbook(const QString &path, const QString &sheetDataXml, const QStringList &sharedStrings = {});
+
+// Replaces the entry called name (exact match) or appends it.
+void SetPart(XlsxParts &parts, const QString &name, const QByteArray &content);
+// Removes the entry called name (exact match).
+void RemovePart(XlsxParts &parts, const QString &name);
+
+// Text escaped for XML content and attribute values (&, <, >, ").
+QString XmlEscaped(const QString &text);
+
+// One cell's XML: a number (value written as given), an inline string, and a shared-string index.
+QString NumberCell(const QString &ref, const QString &value);
+QString InlineStringCell(const QString &ref, const QString &text);
+QString SharedStringCell(const QString &ref, int index);
+// A row element with the given cells' XML.
+QString RowXml(int row, const QString &cellsXml);

@@ -1,0 +1,198 @@
+#include "WatchTestSupport.h"
+
+namespace {
+
+using Scan = CoreTest;
+
+TEST_F(Scan, StartsWithDesignPanelsAndTellsOnlyChanges)
+{
+    // Default settings are inactive, so both panels were disabled once at load and showed their path.
+    ASSERT_EQ(view.panelChanges.size(), 2u);
+    EXPECT_FALSE(core->panel(1).Enabled);
+    EXPECT_EQ(core->panel(1).FrameCaption, QStringLiteral("Watch Folder 1"));
+    EXPECT_EQ(core->panel(2).FrameCaption, QStringLiteral("Watch Folder 2"));
+    EXPECT_EQ(core->panel(2).WatchFolder, DefaultWatchPath());
+    EXPECT_EQ(core->ConversionQueue().size(), 1001u);
+
+    core->timeMain_Timer();
+    EXPECT_EQ(view.panelChanges.size(), 2u);
+
+    activate(2, watch2);
+    core->timeMain_Timer();
+    ASSERT_EQ(view.panelChanges.size(), 3u);
+    EXPECT_EQ(view.panelChanges.back().folder, 2);
+    EXPECT_TRUE(view.panelChanges.back().state.Enabled);
+    EXPECT_EQ(view.panelChanges.back().state.WatchFolder, watch2);
+}
+
+TEST_F(Scan, InactiveFoldersOnlyAdvanceTheFolder)
+{
+    std::vector<int16_t> folders;
+    for (int i = 0; i < 4; ++i) {
+        core->timeMain_Timer();
+        folders.push_back(core->ScanFolder());
+        EXPECT_EQ(core->ScanState(), 0);
+    }
+    EXPECT_EQ(folders, (std::vector<int16_t>{1, 2, 1, 2}));
+    EXPECT_TRUE(core->SpreadsheetList().empty());
+    EXPECT_EQ(view.intervals, std::vector<int>(4, TranslatorCore::ScanBurstInterval));
+}
+
+TEST_F(Scan, StepsAndBudgetsOfOneFolder)
+{
+    activate(1, watch1);
+    addFile(watch1, QStringLiteral("Day1.xlsx"), 1000);
+    std::vector<int16_t> states;
+    for (int tick = 0; tick < 119; ++tick) {
+        core->timeMain_Timer();
+        states.push_back(core->ScanState());
+    }
+    // select 1, list 1, times 17, list 1, times 17, match 81, queue 1.
+    std::vector<int16_t> expected{1, 2};
+    expected.insert(expected.end(), 16, 2);
+    expected.push_back(3);
+    expected.push_back(4);
+    expected.insert(expected.end(), 16, 4);
+    expected.push_back(5);
+    expected.insert(expected.end(), 80, 5);
+    expected.push_back(6);
+    expected.push_back(0);
+    EXPECT_EQ(states, expected);
+    EXPECT_EQ(view.intervals.size(), 120u);
+    EXPECT_EQ(view.intervals[118], TranslatorCore::ScanBurstInterval);
+    EXPECT_EQ(view.intervals[119], TranslatorCore::ScanPauseInterval);
+    EXPECT_EQ(core->panel(1).FrameCaption, QStringLiteral("Watch Folder 1  (1 XLS Files) (0 TVX Files)"));
+    EXPECT_EQ(pending(), QStringList{QStringLiteral("1:Day1.xlsx")});
+}
+
+struct PairingCase {
+    const char *name;
+    int16_t format;
+    std::vector<std::pair<const char *, time_t>> files;
+    QStringList queued;
+};
+
+void PrintTo(const PairingCase &pairingCase, std::ostream *out)
+{
+    *out << pairingCase.name;
+}
+
+class Pairing : public CoreTest, public ::testing::WithParamInterface<PairingCase>
+{
+};
+
+TEST_P(Pairing, QueuesWhatHasNoUpToDateEventFile)
+{
+    activate(1, watch1, GetParam().format);
+    for (const auto &[name, time] : GetParam().files)
+        addFile(watch1, QString::fromUtf8(name), time);
+    ASSERT_TRUE(QDir(watch1).mkdir(QStringLiteral("Folder.xlsx")));
+    scanOnce();
+    QStringList queued;
+    for (const QString &entry : pending())
+        queued.append(entry.mid(2));
+    EXPECT_EQ(queued, GetParam().queued);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scan, Pairing,
+    ::testing::Values(PairingCase{"NoEventFile", 0, {{"Day1.xlsx", 100}}, {"Day1.xlsx"}},
+                      PairingCase{"Newer", 0, {{"Day1.xlsx", 200}, {"Day1.TVX", 100}}, {"Day1.xlsx"}},
+                      PairingCase{"Equal", 0, {{"Day1.xlsx", 100}, {"Day1.TVX", 100}}, {}},
+                      PairingCase{"Older", 0, {{"Day1.xlsx", 100}, {"Day1.TVX", 200}}, {}},
+                      PairingCase{"PrefixWithoutCase", 0, {{"Day1.XLSX", 100}, {"dAY1.tvx", 200}}, {}},
+                      PairingCase{"PrefixUpToFirstDot", 0, {{"Day1.final.xlsx", 100}, {"Day1.TVX", 200}}, {}},
+                      PairingCase{"EqualPrefixPairsFirstOnly",
+                                  0,
+                                  {{"day1.b.xlsx", 100}, {"Day1.a.xlsx", 100}, {"DAY1.TVX", 200}},
+                                  {"day1.b.xlsx"}},
+                      PairingCase{"HiddenAndLockFilesSkipped", 0, {{".Day1.xlsx", 100}, {"~$Day1.xlsx", 100}}, {}},
+                      PairingCase{"ListingOrderedWithoutCase",
+                                  0,
+                                  {{"b.xlsx", 1}, {"A.xlsx", 1}, {"a.xlsx", 1}},
+                                  {"A.xlsx", "a.xlsx", "b.xlsx"}},
+                      PairingCase{"OtherFormatListsText", 1, {{"a.txt", 100}, {"Day2.xlsx", 100}}, {"a.txt"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Scan, ZeroTimesCompareAsEarliest)
+{
+    // Files deleted between listing and reading keep zero times.
+    activate(1, watch1);
+    addFile(watch1, QStringLiteral("Gone.xlsx"), 100);
+    addFile(watch1, QStringLiteral("Gone.TVX"), 200);
+    addFile(watch1, QStringLiteral("Kept.xlsx"), 300);
+    addFile(watch1, QStringLiteral("Kept.TVX"), 400);
+    core->timeMain_Timer(); // select
+    core->timeMain_Timer(); // list spreadsheets
+    ASSERT_TRUE(QFile::remove(watch1 + QStringLiteral("Gone.xlsx")));
+    while (core->ScanState() != 4)
+        core->timeMain_Timer();
+    ASSERT_TRUE(QFile::remove(watch1 + QStringLiteral("Kept.TVX")));
+    scanOnce();
+    EXPECT_EQ(pending(), QStringList{QStringLiteral("1:Kept.xlsx")});
+}
+
+TEST_F(Scan, QueuesOncePerFolderAndName)
+{
+    activate(1, watch1);
+    activate(2, watch2);
+    addFile(watch1, QStringLiteral("Day1.xlsx"), 100);
+    addFile(watch2, QStringLiteral("Day1.xlsx"), 100);
+    for (int scan = 0; scan < 4; ++scan)
+        scanOnce();
+    EXPECT_EQ(pending(), (QStringList{QStringLiteral("1:Day1.xlsx"), QStringLiteral("2:Day1.xlsx")}));
+    EXPECT_EQ(core->panel(2).FrameCaption, QStringLiteral("Watch Folder 2  (1 XLS Files) (0 TVX Files)"));
+}
+
+TEST_F(Scan, GrowsListsAndQueuePastTheirFirstBlock)
+{
+    activate(1, watch1);
+    // Hard links to one empty file: creating thousands of inodes is slow on some file systems.
+    const QByteArray first = QFile::encodeName(watch1 + QStringLiteral("Sheet00000.xlsx"));
+    WriteBytes(QFile::decodeName(first), {});
+    for (int i = 1; i < 4002; ++i) {
+        const QString name = watch1 + QStringLiteral("Sheet%1.xlsx").arg(i, 5, 10, QLatin1Char('0'));
+        ASSERT_EQ(link(first.constData(), QFile::encodeName(name).constData()), 0);
+    }
+    // select, list, 33 times ticks over 8001 entries, list, 17, 161 matching ticks, queue.
+    EXPECT_EQ(scanOnce(), 1 + 1 + 33 + 1 + 17 + 161 + 1);
+    EXPECT_EQ(core->SpreadsheetList().size(), 8001u);
+    EXPECT_EQ(core->SpreadsheetCount(1), 4002);
+    ASSERT_EQ(core->ConversionQueue().size(), 5001u);
+    EXPECT_EQ(core->ConversionQueue()[4001].FileName, QStringLiteral("Sheet04001.xlsx"));
+    EXPECT_EQ(pending().size(), 4002);
+}
+
+TEST_F(Scan, DeactivatedFolderEmptiesItsLastFileButKeepsItsCaption)
+{
+    activate(1, watch1, 1);
+    addFile(watch1, QStringLiteral("Day1.txt"), 100);
+    scanOnce();
+    core->timeWatch_Timer();
+    ASSERT_EQ(core->panel(1).LastFile, QStringLiteral("Day1.TVX  14:05:33"));
+    const QString caption = core->panel(1).FrameCaption;
+
+    core->WatchFolderSettings()[1].Active = false;
+    core->timeMain_Timer();
+    EXPECT_FALSE(core->panel(1).Enabled);
+    EXPECT_TRUE(core->panel(1).LastFile.isEmpty());
+    EXPECT_EQ(core->panel(1).FrameCaption, caption);
+}
+
+TEST_F(Scan, PathWithoutSeparatorListsThatFolderAndEmptyPathNothing)
+{
+    activate(1, watch1.chopped(1));
+    addFile(watch1, QStringLiteral("Day1.xlsx"), 100);
+    // A neighbour whose name extends the folder's must not be listed.
+    ASSERT_TRUE(QDir(programDir.path()).mkdir(QStringLiteral("watch1x")));
+    addFile(programDir.filePath(QStringLiteral("watch1x/")), QStringLiteral("Other.xlsx"), 100);
+    scanOnce();
+    EXPECT_EQ(pending(), QStringList{QStringLiteral("1:Day1.xlsx")});
+    EXPECT_NE(core->SpreadsheetList()[0].Times.LastWriteTime, 0u);
+
+    core->WatchFolderSettings()[1].Path.clear();
+    scanOnce();
+    EXPECT_EQ(core->panel(1).FrameCaption, QStringLiteral("Watch Folder 1  (0 XLS Files) (0 TVX Files)"));
+}
+
+} // namespace

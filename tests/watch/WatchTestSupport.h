@@ -1,0 +1,109 @@
+#pragma once
+
+#include "events/Clock.h"
+#include "watch/TranslatorCore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+// Remembers everything the core tells its window.
+class RecordingView final : public WatchView
+{
+public:
+    struct PanelChange {
+        int folder;
+        PanelState state;
+    };
+    void panelChanged(int folder, const PanelState &state) override { panelChanges.push_back({folder, state}); }
+    void setMainTimerInterval(int milliseconds) override { intervals.push_back(milliseconds); }
+    void logLineWritten(int folder, const QString &line) override { logLines.push_back({folder, line}); }
+
+    std::vector<PanelChange> panelChanges;
+    std::vector<int> intervals;
+    std::vector<std::pair<int, QString>> logLines;
+};
+
+inline void WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(bytes);
+}
+
+inline QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Sets the last-write time to the given second since 1970, so tests order files without sleeping.
+inline void SetWriteTime(const QString &path, time_t seconds)
+{
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0) << path.toStdString();
+}
+
+// A program folder and two watch folders, with a core whose settings the test sets directly.
+class CoreTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(programDir.isValid());
+        ASSERT_TRUE(QDir(programDir.path()).mkpath(QStringLiteral("watch1")));
+        ASSERT_TRUE(QDir(programDir.path()).mkpath(QStringLiteral("watch2")));
+        watch1 = programDir.filePath(QStringLiteral("watch1")) + u'/';
+        watch2 = programDir.filePath(QStringLiteral("watch2")) + u'/';
+        core = std::make_unique<TranslatorCore>(programDir.path(), clock, view);
+        core->Form_Load();
+    }
+
+    void activate(int folder, const QString &path, int16_t format = 0)
+    {
+        auto &settings = core->WatchFolderSettings()[static_cast<size_t>(folder)];
+        settings.Active = true;
+        settings.Path = path;
+        settings.Format = format;
+    }
+
+    void addFile(const QString &folderPath, const QString &name, time_t writeTime, const QByteArray &bytes = {})
+    {
+        WriteBytes(folderPath + name, bytes);
+        SetWriteTime(folderPath + name, writeTime);
+    }
+
+    // Ticks timeMain until a folder's scan has completed; returns the number of ticks.
+    int scanOnce(int tickLimit = 100000)
+    {
+        int ticks = 0;
+        do {
+            core->timeMain_Timer();
+            ++ticks;
+        } while ((core->ScanState() != 0 || view.intervals.back() != TranslatorCore::ScanPauseInterval) &&
+                 ticks < tickLimit);
+        return ticks;
+    }
+
+    // Pending requests in queue order as "folder:name".
+    QStringList pending() const
+    {
+        QStringList names;
+        for (const ConversionRequest &request : core->ConversionQueue())
+            if (request.Pending)
+                names.append(QString::number(request.Folder) + u':' + request.FileName);
+        return names;
+    }
+
+    QTemporaryDir programDir;
+    QString watch1, watch2;
+    ManualClock clock{QDateTime(QDate(2026, 12, 4), QTime(14, 5, 33))};
+    RecordingView view;
+    std::unique_ptr<TranslatorCore> core;
+};

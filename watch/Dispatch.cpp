@@ -1,0 +1,103 @@
+#include "convert/ScheduleWorkbook.h"
+#include "output/EventFile.h"
+#include "watch/TranslatorCore.h"
+
+#include <QFileInfo>
+#include <charconv>
+
+namespace {
+
+void AppendTwoDigits(QString &text, int value)
+{
+    char digits[4];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    if (result.ptr - digits < 2)
+        text += u'0';
+    text += QLatin1String(digits, result.ptr - digits);
+}
+
+// "14:05:33": the time shown beside the last event file made.
+QString ClockTime(const QTime &time)
+{
+    QString text;
+    AppendTwoDigits(text, time.hour());
+    text += u':';
+    AppendTwoDigits(text, time.minute());
+    text += u':';
+    AppendTwoDigits(text, time.second());
+    return text;
+}
+
+QString NotMadeMessage(const QString &fileName, const QString &reason)
+{
+    return QStringLiteral("TVX File not made for : ") + fileName + QLatin1String(" (") + reason + u')';
+}
+
+} // namespace
+
+void TranslatorCore::timeWatch_Timer()
+{
+    for (size_t i = 0; i < m_queue.size(); ++i) {
+        if (m_queue[i].Pending && m_queue[i].FileName.size() > 4) {
+            const ConversionRequest request = m_queue[i];
+            if (request.Folder >= 1 && request.Folder <= WatchFolderCount)
+                Convert(request);
+            FreeRequest(i);
+            return;
+        }
+    }
+}
+
+void TranslatorCore::Convert(const ConversionRequest &request)
+{
+    const auto &settings = m_settings[request.Folder];
+    const QString folderPath = WithTrailingSeparator(settings.Path);
+    const FolderFileKey key{request.Folder, request.FileName};
+
+    // A workbook the reader gave up on is not read again, nor logged, until it is saved again.
+    WorkbookSignature signature;
+    if (settings.Format == 0) {
+        signature.path = folderPath + request.FileName;
+        FileTimes times;
+        if (GetFileTimes(signature.path, times))
+            signature.lastWriteTime = times.LastWriteTime;
+        const QFileInfo info(signature.path);
+        signature.size = info.exists() ? info.size() : -1;
+        const auto known = m_unreadableWorkbooks.constFind(key);
+        if (known != m_unreadableWorkbooks.cend() && *known == signature)
+            return;
+    }
+
+    Log(request.Folder, QStringLiteral("Make TVX File for : ") + request.FileName);
+    m_events.Reset();
+    if (settings.Format == 0) {
+        const QString reason = ReadScheduleWorkbook(signature.path, m_router, m_clock.now().date(), m_events);
+        if (!reason.isEmpty()) {
+            // Writing now would put an empty event file over a good one.
+            m_unreadableWorkbooks.insert(key, signature);
+            Log(request.Folder, NotMadeMessage(request.FileName, reason));
+            return;
+        }
+        m_unreadableWorkbooks.remove(key);
+    }
+
+    const qsizetype dot = request.FileName.indexOf(u'.');
+    if (dot < 0)
+        return;
+    const QString eventFileName = request.FileName.left(dot + 1) + QLatin1String("TVX");
+    const QString reason = WriteEventFile(folderPath + eventFileName, m_events);
+    if (!reason.isEmpty()) {
+        // The scan queues the workbook again; its log would fill with the same failure otherwise.
+        const auto logged = m_loggedWriteFailure.constFind(key);
+        if (logged == m_loggedWriteFailure.cend() || *logged != reason) {
+            m_loggedWriteFailure.insert(key, reason);
+            Log(request.Folder, NotMadeMessage(request.FileName, reason));
+        }
+        return;
+    }
+    m_loggedWriteFailure.remove(key);
+
+    PanelState state = m_panels[request.Folder];
+    state.LastFile = eventFileName + QLatin1String("  ") + ClockTime(m_clock.now().time());
+    setPanel(request.Folder, state);
+}

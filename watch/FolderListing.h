@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Fills names with the plain files of folderPath (regular files, or links to them) whose names match
+// pattern, a wildcard with "*" and "?" such as "*.XLSX", without regard to case. Hidden files (".name")
+// and office lock files ("~$name") are left out. Names are ordered by their upper-cased form, then by
+// their code units, so pairing does not depend on the file system's order. A missing or unreadable folder
+// gives no names. Returns false when the enumeration broke off part way; names then holds what was found.
+bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringList &names);
+
+// True when name matches the wildcard pattern without regard to case.
+bool MatchesWildcard(const QString &name, const QString &pattern);

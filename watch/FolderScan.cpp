@@ -1,0 +1,169 @@
+#include "watch/FolderListing.h"
+#include "watch/TranslatorCore.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+// Text up to and including the first "."; empty for a name without one.
+QString NamePrefix(const QString &fileName)
+{
+    const qsizetype dot = fileName.indexOf(u'.');
+    return dot < 0 ? QString() : fileName.left(dot + 1);
+}
+
+void AppendDecimal(QString &text, int32_t value)
+{
+    char digits[16];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    text += QLatin1String(digits, result.ptr - digits);
+}
+
+// Fills list from entry 0 with the folder's names, growing it by whole blocks; the count is stored only for a
+// listing that completed.
+void ListInto(std::vector<FolderFileEntry> &list, int32_t &count, const QString &folderPath, const QString &pattern)
+{
+    QStringList names;
+    const bool complete = ListFolderFiles(folderPath, pattern, names);
+    const size_t found = static_cast<size_t>(names.size());
+    while (list.size() < found)
+        list.resize(list.size() + TranslatorCore::ListBlock);
+    for (size_t i = 0; i < found; ++i) {
+        list[i].Listed = true;
+        list[i].FileName = std::move(names[static_cast<qsizetype>(i)]);
+    }
+    if (complete)
+        count = static_cast<int32_t>(found);
+}
+
+} // namespace
+
+void TranslatorCore::ScanSelectFolder()
+{
+    m_scanFolder = static_cast<int16_t>(m_scanFolder + 1);
+    if (m_scanFolder > WatchFolderCount)
+        m_scanFolder = 1;
+    if (!m_settings[m_scanFolder].Active)
+        return;
+    m_scanIndex = 0;
+    m_spreadsheets.assign(ListBlock + 1, FolderFileEntry{});
+    m_eventFiles.assign(ListBlock + 1, FolderFileEntry{});
+    m_eventFilesByPrefix.clear();
+    m_scanState = 1;
+}
+
+void TranslatorCore::ListSpreadsheets(int16_t folder)
+{
+    const auto &settings = m_settings[folder];
+    if (settings.Path.isEmpty()) {
+        m_spreadsheetCount[folder] = 0;
+        return;
+    }
+    const QString pattern = settings.Format == 0 ? QStringLiteral("*.XLSX") : QStringLiteral("*.TXT");
+    ListInto(m_spreadsheets, m_spreadsheetCount[folder], WithTrailingSeparator(settings.Path), pattern);
+}
+
+void TranslatorCore::ListEventFiles(int16_t folder)
+{
+    const auto &settings = m_settings[folder];
+    if (settings.Path.isEmpty()) {
+        m_eventFileCount[folder] = 0;
+        return;
+    }
+    ListInto(m_eventFiles, m_eventFileCount[folder], WithTrailingSeparator(settings.Path), QStringLiteral("*.TVX"));
+}
+
+bool TranslatorCore::ReadTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes)
+{
+    // An empty Path would make the names relative to the working folder; such entries keep zero times.
+    const QString folderPath = WithTrailingSeparator(m_settings[m_scanFolder].Path);
+    const size_t end = std::min(list.size(), static_cast<size_t>(m_scanIndex) + TimesPerTick);
+    for (size_t i = static_cast<size_t>(m_scanIndex); i < end; ++i) {
+        FolderFileEntry &entry = list[i];
+        if (!entry.Listed || entry.FileName.isEmpty())
+            continue;
+        FileTimes times;
+        if (!folderPath.isEmpty() && GetFileTimes(folderPath + entry.FileName, times))
+            entry.Times = times;
+        if (indexPrefixes) {
+            const QString prefix = NamePrefix(entry.FileName).toUpper();
+            if (!prefix.isEmpty())
+                m_eventFilesByPrefix[prefix].entries.push_back(static_cast<int32_t>(i));
+        }
+    }
+    m_scanIndex = static_cast<int32_t>(end);
+    return end == list.size();
+}
+
+bool TranslatorCore::ScanMatchStep()
+{
+    const size_t end = std::min(m_spreadsheets.size(), static_cast<size_t>(m_scanIndex) + MatchesPerTick);
+    for (size_t i = static_cast<size_t>(m_scanIndex); i < end; ++i) {
+        FolderFileEntry &spreadsheet = m_spreadsheets[i];
+        if (!spreadsheet.Listed || spreadsheet.Matched)
+            continue;
+        const QString prefix = NamePrefix(spreadsheet.FileName).toUpper();
+        if (prefix.isEmpty())
+            continue;
+        // The group holds every listed event file with this prefix in list order, and only this step sets
+        // their Matched flags, front to back: its next entry is the first unpaired one.
+        const auto group = m_eventFilesByPrefix.find(prefix);
+        if (group == m_eventFilesByPrefix.end() || group->next >= group->entries.size())
+            continue;
+        FolderFileEntry &eventFile = m_eventFiles[static_cast<size_t>(group->entries[group->next++])];
+        eventFile.Matched = true;
+        if (CompareFileTimes(spreadsheet.Times.LastWriteTime, eventFile.Times.LastWriteTime) <= 0)
+            spreadsheet.Matched = true;
+    }
+    m_scanIndex = static_cast<int32_t>(end);
+    return end == m_spreadsheets.size();
+}
+
+void TranslatorCore::ScanQueueStep()
+{
+    for (const FolderFileEntry &entry : m_spreadsheets) {
+        if (entry.Matched || entry.FileName.size() < 5)
+            continue;
+        Enqueue(m_scanFolder, entry.FileName);
+    }
+
+    QString status = QStringLiteral("Watch Folder ");
+    AppendDecimal(status, m_scanFolder);
+    status += QLatin1String("  (");
+    AppendDecimal(status, m_spreadsheetCount[m_scanFolder]);
+    status += QLatin1String(" XLS Files) (");
+    AppendDecimal(status, m_eventFileCount[m_scanFolder]);
+    status += QLatin1String(" TVX Files)");
+    PanelState state = m_panels[m_scanFolder];
+    state.FrameCaption = status;
+    setPanel(m_scanFolder, state);
+}
+
+void TranslatorCore::Enqueue(int16_t folder, const QString &fileName)
+{
+    // A request pending for the same folder and name is kept; otherwise the lowest free entry is filled, as
+    // a walk from entry 0 would choose, and the queue grows only when none is free.
+    FolderFileKey key{folder, fileName};
+    if (m_pendingIndex.contains(key))
+        return;
+    while (m_freeHint < m_queue.size() && m_queue[m_freeHint].Pending)
+        ++m_freeHint;
+    if (m_freeHint == m_queue.size())
+        m_queue.resize(m_queue.size() + QueueBlock);
+    ConversionRequest &request = m_queue[m_freeHint];
+    request.Pending = true;
+    request.FileName = fileName;
+    request.Folder = folder;
+    m_pendingIndex.insert(std::move(key), static_cast<int32_t>(m_freeHint));
+    ++m_freeHint;
+}
+
+void TranslatorCore::FreeRequest(size_t index)
+{
+    ConversionRequest &request = m_queue[index];
+    if (request.Pending)
+        m_pendingIndex.remove(FolderFileKey{request.Folder, request.FileName});
+    request = ConversionRequest{};
+    m_freeHint = std::min(m_freeHint, index);
+}
