@@ -4,18 +4,7 @@
 #include "events/Number.h"
 #include "events/Timecode.h"
 
-#include <charconv>
-
 namespace {
-
-void appendTwoDigits(QString &out, int value)
-{
-    char buffer[12];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    if (value >= 0 && value < 10)
-        out += QLatin1Char('0');
-    out += QLatin1String(buffer, result.ptr);
-}
 
 double secondsOf(const QString &timecode)
 {
@@ -26,15 +15,14 @@ double secondsOf(const QString &timecode)
 
 QString TimeOfDayTimecode(double serial)
 {
-    QString text;
-    text.reserve(11);
-    appendTwoDigits(text, HourOf(serial));
-    text += QLatin1Char(':');
-    appendTwoDigits(text, MinuteOf(serial));
-    text += QLatin1Char(':');
-    appendTwoDigits(text, SecondOfMinute(serial));
-    text += QLatin1String(";00");
-    return text;
+    // Hour 0..23, minute and second 0..59: always two digits each.
+    const int parts[3] = {HourOf(serial), MinuteOf(serial), SecondOfMinute(serial)};
+    char16_t text[11] = {u'0', u'0', u':', u'0', u'0', u':', u'0', u'0', u';', u'0', u'0'};
+    for (int i = 0; i < 3; ++i) {
+        text[3 * i] = char16_t(u'0' + parts[i] / 10);
+        text[3 * i + 1] = char16_t(u'0' + parts[i] % 10);
+    }
+    return QString::fromUtf16(text, 11);
 }
 
 EventTiming ComputeEventTiming(const ScheduleRow &row, const QDate &today)

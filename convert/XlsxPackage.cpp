@@ -105,8 +105,11 @@ QString XlsxPackage::open(const QString &path)
     const zip_int64_t count = zip_get_num_entries(m_archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char *name = zip_get_name(m_archive, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
-        if (name)
-            m_entries.insert(NormalisedName(QString::fromUtf8(name)), std::uint64_t(i));
+        if (!name)
+            continue;
+        const QString key = NormalisedName(QString::fromUtf8(name));
+        if (!m_entries.contains(key)) // of names differing only in case or slashes, the first counts
+            m_entries.insert(key, std::uint64_t(i));
     }
     return {};
 }

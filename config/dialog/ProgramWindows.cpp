@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QWidget>
 #include <QWindow>
-
 #include <algorithm>
 
 namespace {

@@ -96,14 +96,6 @@ TEST(RenderEventFileTest, RendersDoublesNotesAndDates)
     EXPECT_EQ(items[29], "-.5");
 }
 
-TEST(RenderEventFileTest, ThreeEventsFortyLines)
-{
-    EventList events;
-    for (const char *key : {"a", "b", "c"})
-        events.Add(keyOnly(QString::fromLatin1(key)));
-    EXPECT_EQ(linesOf(RenderEventFile(events)).size(), 40);
-}
-
 class WriteEventFileTest : public testing::Test
 {
 protected:

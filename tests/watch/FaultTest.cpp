@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 static void PrintTo(const QString &text, std::ostream *os)
 {
@@ -128,6 +129,23 @@ TEST_F(Fault, FullDiskKeepsTheOldEventFileAndIsRetried)
     cycle();
     EXPECT_EQ(ReadBytes(watch1 + QStringLiteral("Day1.TVX")), expectedEventFile(watch1 + QStringLiteral("Day1.xlsx")));
     EXPECT_EQ(entries(watch1), (QStringList{QStringLiteral("Day1.TVX"), QStringLiteral("Day1.xlsx")}));
+}
+
+TEST_F(Fault, ReadOnlyWatchFolder)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes anyway; the full-disk case injects the same failure";
+    activate(1, watch1);
+    WriteSchedule(watch1 + QStringLiteral("Day1.xlsx"), 200);
+    ASSERT_TRUE(QFile::setPermissions(watch1, QFile::ReadOwner | QFile::ExeOwner));
+    cycle();
+    cycle();
+    ASSERT_TRUE(QFile::setPermissions(watch1, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    EXPECT_FALSE(QFile::exists(watch1 + QStringLiteral("Day1.TVX")));
+    ASSERT_EQ(messages().size(), 3) << "logged once, retried at the next scan";
+    EXPECT_TRUE(messages()[1].startsWith(QStringLiteral("TVX File not made for : Day1.xlsx (")));
+    cycle();
+    EXPECT_EQ(ReadBytes(watch1 + QStringLiteral("Day1.TVX")), expectedEventFile(watch1 + QStringLiteral("Day1.xlsx")));
 }
 
 TEST_F(Fault, SpreadsheetDeletedBetweenScanAndDispatch)
