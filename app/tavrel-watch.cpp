@@ -5,14 +5,20 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QSocketNotifier>
 #include <QTimer>
+
 #include <csignal>
 #include <cstdio>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 namespace {
+
+// Set by SIGINT/SIGTERM; the only thing a signal handler may safely do.
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void requestStop(int)
+{
+    stopRequested = 1;
+}
 
 // Owns the two timers the window would own; panels have nothing to show here.
 class HeadlessView final : public WatchView
@@ -53,18 +59,12 @@ private:
 
 int main(int argc, char *argv[])
 {
-    // SIGINT and SIGTERM arrive through a descriptor the event loop watches, so they end the program between
-    // ticks. They are blocked before any thread exists, so every thread inherits the mask.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
-    const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (signalFd < 0) {
-        std::perror("tavrel-watch: signalfd");
-        return 1;
-    }
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+#ifdef SIGPIPE
+    // A closed standard output loses the echo, not the service.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavrel-watch"));
@@ -82,9 +82,10 @@ int main(int argc, char *argv[])
     parser.addOption(programDirOption);
     parser.process(app);
 
-    const QString programDir = QDir::cleanPath(parser.value(programDirOption));
-    if (!QDir(programDir).exists()) {
-        std::fprintf(stderr, "tavrel-watch: no such folder: %s\n", qUtf8Printable(programDir));
+    const QString programDirValue = parser.value(programDirOption);
+    const QString programDir = QDir(programDirValue).absolutePath();
+    if (programDirValue.isEmpty() || !QDir(programDir).exists()) {
+        std::fprintf(stderr, "tavrel-watch: no such folder: %s\n", qUtf8Printable(programDirValue));
         return 2;
     }
 
@@ -94,15 +95,13 @@ int main(int argc, char *argv[])
     core.Form_Load();
     view.start(core);
 
-    QSocketNotifier stopNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&stopNotifier, &QSocketNotifier::activated, [signalFd] {
-        signalfd_siginfo info;
-        while (read(signalFd, &info, sizeof info) == sizeof info) {
-        }
-        QCoreApplication::exit(0);
+    // Ticks run to their end, so a stop seen here always falls between two of them.
+    QTimer stopPoll;
+    QObject::connect(&stopPoll, &QTimer::timeout, [] {
+        if (stopRequested)
+            QCoreApplication::exit(0);
     });
+    stopPoll.start(100);
 
-    const int status = QCoreApplication::exec();
-    close(signalFd);
-    return status;
+    return QCoreApplication::exec();
 }

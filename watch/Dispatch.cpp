@@ -52,6 +52,9 @@ void TranslatorCore::Convert(const ConversionRequest &request)
 {
     const auto &settings = m_settings[request.Folder];
     const QString folderPath = WithTrailingSeparator(settings.Path);
+    // A path emptied since the request was queued names no folder; the working folder is not a stand-in.
+    if (folderPath.isEmpty())
+        return;
     const FolderFileKey key{request.Folder, request.FileName};
 
     // A workbook the reader gave up on is not read again, nor logged, until it is saved again.

@@ -70,8 +70,7 @@ bool GetFileTimes(const QString &fileName, FileTimes &times)
                  ToFileTime(extended.stx_mtime.tv_sec, extended.stx_mtime.tv_nsec)};
         return true;
     }
-    if (errno != ENOSYS)
-        return false;
+    // A kernel or sandbox that refuses statx still answers stat.
 #endif
     struct stat info {
     };

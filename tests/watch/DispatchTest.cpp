@@ -153,3 +153,29 @@ TEST(DispatchEndToEnd, ConvertsADroppedScheduleThroughBothHandlers)
 }
 
 } // namespace
+
+TEST(DispatchEmptyPath, RequestForAFolderWhosePathWasClearedTouchesNothing)
+{
+    QTemporaryDir programDir;
+    const QString workingDir = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(programDir.path()));
+    ManualClock clock;
+    RecordingView view;
+    TranslatorCore core(programDir.path(), clock, view);
+    core.Form_Load();
+    auto &settings = core.WatchFolderSettings()[1];
+    settings.Active = true;
+    settings.Path = programDir.path() + u'/';
+    // The watch folder is the working folder, where a bare file name would land.
+    WriteSchedule(settings.Path + QStringLiteral("Day1.xlsx"), 100);
+    for (int tick = 0; tick < 200 && !core.ConversionQueue()[0].Pending; ++tick)
+        core.timeMain_Timer();
+    ASSERT_TRUE(core.ConversionQueue()[0].Pending);
+
+    settings.Path.clear();
+    core.timeWatch_Timer();
+    QDir::setCurrent(workingDir);
+    EXPECT_FALSE(core.ConversionQueue()[0].Pending);
+    EXPECT_FALSE(QFile::exists(programDir.path() + QStringLiteral("/Day1.TVX")));
+    EXPECT_TRUE(view.logLines.empty());
+}
