@@ -50,6 +50,9 @@ SheetReader::SheetReader(const CellWindow &window) : m_window(window)
             m_columns.resize(size_t(column) + 1);
         m_columns[size_t(column)] = true;
     }
+    // Room for a window filled once, so that the usual sheet never regrows the list.
+    if (!window.columns.empty() && window.lastRow >= window.firstRow)
+        m_cells.reserve(std::min(m_compactAt, size_t(window.lastRow - window.firstRow + 1) * window.columns.size()));
 }
 
 bool SheetReader::wantsColumn(int column) const
@@ -61,7 +64,10 @@ bool SheetReader::wantsColumn(int column) const
 
 void SheetReader::compact()
 {
-    std::stable_sort(m_cells.begin(), m_cells.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    const auto byPosition = [](const auto &a, const auto &b) { return a.first < b.first; };
+    // Rows and cells usually come in order already; sorting them anyway would copy every cell.
+    if (!std::is_sorted(m_cells.begin(), m_cells.end(), byPosition))
+        std::stable_sort(m_cells.begin(), m_cells.end(), byPosition);
     // Of equal positions the last one met wins.
     auto kept = m_cells.begin();
     for (auto it = m_cells.begin(); it != m_cells.end(); ++it) {

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::int64_t MinChunkSize = 32 * 1024;
+constexpr std::int64_t MinChunkSize = 8 * 1024;
 constexpr std::int64_t MaxChunkSize = 8 * 1024 * 1024;
 const char CfbSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 

@@ -1,8 +1,12 @@
 #include "events/Number.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -17,7 +21,7 @@ bool IsDigit(char16_t c)
 }
 
 // Digits of base 16 or 8 up to the first other character, as an unsigned value; nullopt past a double's range.
-std::optional<double> ParseRadixDigits(const std::u16string &s, size_t pos, int base)
+std::optional<double> ParseRadixDigits(std::u16string_view s, size_t pos, int base)
 {
     double value = 0;
     for (; pos < s.size(); ++pos) {
@@ -40,15 +44,42 @@ std::optional<double> ParseRadixDigits(const std::u16string &s, size_t pos, int 
     return value;
 }
 
+char AsciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// printf("%.15G") of value in buffer, as Latin-1 text.
+std::string_view FormatG15(double value, std::array<char, 64> &buffer)
+{
+    char *const first = buffer.data();
+    std::to_chars_result result;
+    // A whole number below 1e15 prints all its digits and nothing else; the integer conversion is faster.
+    // Zero is left to the general path, which keeps the sign of -0.
+    if (value != 0 && std::trunc(value) == value && std::fabs(value) < 1e15)
+        result = std::to_chars(first, first + buffer.size(), static_cast<long long>(value));
+    else
+        result = std::to_chars(first, first + buffer.size(), value, std::chars_format::general, 15);
+    std::transform(first, result.ptr, first, AsciiUpper); // e, inf and nan as printf's G prints them
+    return {first, static_cast<size_t>(result.ptr - first)};
+}
+
 } // namespace
 
 std::optional<double> ParseNumberPrefix(const QString &text)
 {
-    std::u16string s;
-    s.reserve(static_cast<size_t>(text.size()));
-    for (const QChar ch : text) {
-        if (!IsSkipped(ch.unicode()))
-            s.push_back(ch.unicode());
+    return ParseNumberPrefix(QStringView(text));
+}
+
+std::optional<double> ParseNumberPrefix(QStringView text)
+{
+    std::u16string_view s(text.utf16(), static_cast<size_t>(text.size()));
+    // Skipped characters are rare, so the text is copied without them only when it holds any.
+    std::u16string kept;
+    if (std::any_of(s.begin(), s.end(), IsSkipped)) {
+        kept.reserve(s.size());
+        std::copy_if(s.begin(), s.end(), std::back_inserter(kept), [](char16_t c) { return !IsSkipped(c); });
+        s = kept;
     }
 
     if (s.size() >= 2 && s[0] == u'&') {
@@ -65,6 +96,15 @@ std::optional<double> ParseNumberPrefix(const QString &text)
         negative = s[pos] == u'-';
         ++pos;
     }
+    // The usual number is a few digits without fraction or exponent: exact in a double, no from_chars needed.
+    double whole = 0;
+    size_t end = pos;
+    for (; end < s.size() && end - pos < 15 && IsDigit(s[end]); ++end)
+        whole = whole * 10 + (s[end] - u'0');
+    const bool numberGoesOn = end < s.size() && (IsDigit(s[end]) || s[end] == u'.' || s[end] == u'E' || s[end] == u'e');
+    if (end > pos && !numberGoesOn)
+        return negative ? -whole : whole;
+
     // The matched number in plain ASCII, for from_chars; the magnitude estimate tells overflow from underflow.
     std::string ascii;
     long long magnitude = 0; // decimal position of the leading non-zero digit, 1 for units
@@ -141,6 +181,11 @@ std::optional<int16_t> ToInteger16(double value)
 
 std::optional<int16_t> ParseInteger16(const QString &text)
 {
+    return ParseInteger16(QStringView(text));
+}
+
+std::optional<int16_t> ParseInteger16(QStringView text)
+{
     const std::optional<double> value = ParseNumberPrefix(text);
     if (!value)
         return std::nullopt;
@@ -160,17 +205,16 @@ QString Trimmed(const QString &text)
 
 QString FormatNumberG15(double value)
 {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
-    return text.toUpper();
+    std::array<char, 64> buffer;
+    return QString::fromLatin1(FormatG15(value, buffer));
 }
 
 QString FormatNumber(double value)
 {
     if (value == 0)
         return QStringLiteral("0");
-    QString text = FormatNumberG15(value);
+    std::array<char, 64> buffer;
+    QString text = QString::fromLatin1(FormatG15(value, buffer));
     if (text.startsWith(QLatin1String("0.")))
         text.remove(0, 1);
     else if (text.startsWith(QLatin1String("-0.")))

@@ -10,6 +10,7 @@
 // hexadecimal/octal digits as an unsigned value. Text without a number gives 0. nullopt only when the number
 // does not fit a double (for example "1e400").
 std::optional<double> ParseNumberPrefix(const QString &text);
+std::optional<double> ParseNumberPrefix(QStringView text);
 
 // Rounds to the nearest whole number, halves to the even neighbour, then checks the 16-bit range.
 // nullopt for a result outside -32768..32767 or a value that is not finite.
@@ -17,6 +18,7 @@ std::optional<int16_t> ToInteger16(double value);
 
 // ParseNumberPrefix followed by ToInteger16.
 std::optional<int16_t> ParseInteger16(const QString &text);
+std::optional<int16_t> ParseInteger16(QStringView text);
 
 // Leading and trailing blanks (spaces only) removed; tabs and other white space are text.
 QString Trimmed(const QString &text);

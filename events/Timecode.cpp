@@ -2,25 +2,42 @@
 
 #include "events/Number.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace {
 
+// Leading and trailing blanks (spaces only) left out, as Trimmed does, without a copy.
+QStringView TrimmedView(QStringView text)
+{
+    while (!text.isEmpty() && text.front() == u' ')
+        text = text.sliced(1);
+    while (!text.isEmpty() && text.back() == u' ')
+        text.chop(1);
+    return text;
+}
+
 // A two-character field by the number-prefix rule; two characters can never overflow 16 bits.
-int16_t Field(const QString &text, qsizetype position)
+int16_t Field(QStringView text, qsizetype position)
 {
     return ParseInteger16(text.mid(position, 2)).value_or(0);
 }
 
-QString TwoDigits(long long part)
+void AppendInteger(QString &text, long long value)
 {
-    QString text = FormatInteger(part);
-    if (part < 10)
-        text.prepend(u'0');
-    return text;
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    text += QLatin1String(digits, result.ptr - digits);
 }
 
-double FrameCount(const QString &timecode)
+void AppendTwoDigits(QString &text, long long part)
+{
+    if (part < 10)
+        text += u'0';
+    AppendInteger(text, part);
+}
+
+double FrameCount(QStringView timecode)
 {
     const int16_t hours = Field(timecode, 0);
     const int16_t minutes = Field(timecode, 3);
@@ -34,7 +51,7 @@ double FrameCount(const QString &timecode)
 
 QString TimecodeToSeconds(const QString &timecode)
 {
-    const QString text = Trimmed(timecode);
+    const QStringView text = TrimmedView(timecode);
     int16_t hours = 0, minutes = 0, seconds = 0, frames = 0;
     if (text.size() == 8 || text.size() == 11) {
         hours = Field(text, 0);
@@ -54,16 +71,17 @@ QString TimecodeCalc(const QString &a, const QString &b, const QString &op, bool
         return ZeroTimecode;
     const double ta = FrameCount(a);
     const double tb = FrameCount(b);
-    const QString trimmedOp = Trimmed(op);
+    // op is one character, so trimming it could only leave it empty, which is neither operator.
+    const QChar sign = op.front();
     double t;
-    if (trimmedOp == u"-") {
+    if (sign == u'-') {
         if (ta >= tb)
             t = ta - tb;
         else if (!wrap)
             return ZeroTimecode;
         else
             t = (ta + 2592000.0) - tb;
-    } else if (trimmedOp == u"+") {
+    } else if (sign == u'+') {
         t = ta + tb;
     } else {
         return ZeroTimecode;
@@ -81,10 +99,24 @@ QString TimecodeCalc(const QString &a, const QString &b, const QString &op, bool
     }
     if (wrap && h >= 24)
         h -= 24;
-    return TwoDigits(h) + u':' + TwoDigits(m) + u':' + TwoDigits(s) + u';' + TwoDigits(f);
+    QString text;
+    text.reserve(ZeroTimecode.size());
+    AppendTwoDigits(text, h);
+    text += u':';
+    AppendTwoDigits(text, m);
+    text += u':';
+    AppendTwoDigits(text, s);
+    text += u';';
+    AppendTwoDigits(text, f);
+    return text;
 }
 
 QString DateToYYYYMMDD(const QDate &date)
 {
-    return FormatInteger(date.year()) + TwoDigits(date.month()) + TwoDigits(date.day());
+    QString text;
+    text.reserve(8);
+    AppendInteger(text, date.year());
+    AppendTwoDigits(text, date.month());
+    AppendTwoDigits(text, date.day());
+    return text;
 }

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

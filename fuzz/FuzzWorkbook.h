@@ -2,13 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
-
-#include <zip.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
 #include <vector>
+#include <zip.h>
 
 // Writes a one-sheet workbook whose sheet and shared-strings parts are the given bytes, stored uncompressed so
 // that the bytes reach the XML parser exactly as given.
@@ -40,9 +38,9 @@ inline void WriteMinimalWorkbook(const QString &path, const QByteArray &sheetXml
         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" "
         "Target=\"sharedStrings.xml\"/></Relationships>";
     const std::vector<std::pair<const char *, const QByteArray *>> parts = {
-        {"[Content_Types].xml", &contentTypes},        {"_rels/.rels", &rootRels},
-        {"xl/workbook.xml", &workbook},                {"xl/_rels/workbook.xml.rels", &workbookRels},
-        {"xl/worksheets/sheet1.xml", &sheetXml},       {"xl/sharedStrings.xml", &sharedStringsXml},
+        {"[Content_Types].xml", &contentTypes},  {"_rels/.rels", &rootRels},
+        {"xl/workbook.xml", &workbook},          {"xl/_rels/workbook.xml.rels", &workbookRels},
+        {"xl/worksheets/sheet1.xml", &sheetXml}, {"xl/sharedStrings.xml", &sharedStringsXml},
     };
 
     int error = 0;

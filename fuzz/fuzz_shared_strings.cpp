@@ -1,4 +1,5 @@
-// Any bytes as the shared-strings XML, under a sheet that uses indexes 0 to 575 in rows 5 to 100.
+// Any bytes as the shared-strings XML, under a sheet whose rows 5 to 100 use indexes 0 to 95 in R and every
+// second index from 96 to 286 in V.
 #include "convert/WorkbookCells.h"
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/FuzzWorkbook.h"
@@ -7,18 +8,14 @@ namespace {
 
 QByteArray SheetUsingSharedStrings()
 {
-    static const char *const columns[ScheduleColumnCount] = {"J", "K", "L", "R", "T", "V"};
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
                      "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
-    int index = 0;
     for (int row = FirstScheduleRow; row <= LastScheduleRow; ++row) {
         const QByteArray number = QByteArray::number(row);
-        xml += "<row r=\"" + number + "\">";
-        for (const char *column : columns) {
-            xml += "<c r=\"" + QByteArray(column) + number + "\" t=\"s\"><v>" + QByteArray::number(index++) +
-                   "</v></c>";
-        }
-        xml += "</row>";
+        const int index = row - FirstScheduleRow;
+        xml += "<row r=\"" + number + "\"><c r=\"R" + number + "\" t=\"s\"><v>" + QByteArray::number(index) +
+               "</v></c><c r=\"V" + number + "\" t=\"s\"><v>" + QByteArray::number(ScheduleRowCount + 2 * index) +
+               "</v></c></row>";
     }
     return xml + "</sheetData></worksheet>";
 }

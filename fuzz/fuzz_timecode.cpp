@@ -3,9 +3,8 @@
 #include "events/Timecode.h"
 #include "fuzz/FuzzSupport.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <cmath>
+#include <fuzzer/FuzzedDataProvider.h>
 
 namespace {
 

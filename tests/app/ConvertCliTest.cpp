@@ -8,9 +8,7 @@
 
 namespace {
 
-const QString Fixtures = QStringLiteral(TAVREL_SOURCE_DIR "/tests/fixtures");
-const QString ConfigDir = Fixtures + QStringLiteral("/config");
-const QString ExampleWorkbook = Fixtures + QStringLiteral("/schedules/example-libreoffice.xlsx");
+const QString Fixtures = QStringLiteral(TAVREL_SOURCE_DIR "/tests/fixtures/");
 
 struct CliResult {
     int exitCode = -1;
@@ -18,23 +16,20 @@ struct CliResult {
     QByteArray err;
 };
 
-CliResult runConvert(const QStringList &arguments)
+CliResult RunConvert(const QStringList &arguments)
 {
     QProcess process;
     process.start(QStringLiteral(TAVREL_CONVERT_EXE), arguments);
-    CliResult run;
     if (!process.waitForFinished(30000)) {
         process.kill();
         process.waitForFinished();
-        return run;
+        return {};
     }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
 }
 
-QByteArray readFile(const QString &path)
+QByteArray ReadAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -43,111 +38,95 @@ QByteArray readFile(const QString &path)
 class ConvertCliTest : public testing::Test
 {
 protected:
-    // A copy of the example workbook in the temporary folder, under the given name.
-    QString copyExample(const QString &name)
+    // A copy of the example workbook under the given name.
+    QString example(const QString &name)
     {
-        const QString path = m_dir.filePath(name);
-        QFile::copy(ExampleWorkbook, path);
-        return path;
+        QFile::copy(Fixtures + QStringLiteral("schedules/example-libreoffice.xlsx"), m_dir.filePath(name));
+        return m_dir.filePath(name);
     }
-    QString writeFile(const QString &name, const QByteArray &content)
-    {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(content);
-        return path;
-    }
+    QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files); }
 
     QTemporaryDir m_dir;
-    const QByteArray m_expected = readFile(Fixtures + QStringLiteral("/expected/example.TVX"));
+    const QByteArray m_expected = ReadAll(Fixtures + QStringLiteral("expected/example.TVX"));
+    const QStringList m_options{"--config-dir", Fixtures + "config", "--date", "2026-12-04"};
 };
 
-TEST_F(ConvertCliTest, WrongUsageExitsTwoWithUsageLine)
+TEST_F(ConvertCliTest, WrongUsageExitsTwoWithTheUsageLine)
 {
-    const QString workbook = copyExample(QStringLiteral("Day1.xlsx"));
+    const QString workbook = example(QStringLiteral("Day1.xlsx"));
     for (const QStringList &arguments :
-         {QStringList{}, QStringList{QStringLiteral("--bogus"), workbook},
-          QStringList{QStringLiteral("-o"), QStringLiteral("x.TVX"), workbook, workbook},
-          QStringList{QStringLiteral("--date"), QStringLiteral("2026-13-01"), workbook},
-          QStringList{QStringLiteral("--check"), QStringLiteral("--output-dir"), m_dir.path(), workbook}}) {
-        const CliResult run = runConvert(arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
+         {QStringList{}, QStringList{"--bogus", workbook}, QStringList{"-o", "x.TVX", workbook, workbook},
+          QStringList{"--date", "2026-13-01", workbook},
+          QStringList{"--check", "--output-dir", m_dir.path(), workbook}}) {
+        const CliResult run = RunConvert(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(u' ').toStdString();
         EXPECT_TRUE(run.err.contains("\nusage: tavrel-convert ")) << run.err.toStdString();
     }
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Day1.xlsx")});
+    EXPECT_EQ(files(), QStringList{"Day1.xlsx"});
 
-    const CliResult version = runConvert({QStringLiteral("--version")});
+    const CliResult version = RunConvert({QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "tavrel-convert " TAVREL_VERSION "\n");
 }
 
-TEST_F(ConvertCliTest, WritesEventFileBesideWorkbookUnderPrefixName)
+TEST_F(ConvertCliTest, WritesBesideTheWorkbookUnderThePrefixOrWhereAsked)
 {
-    const QString workbook = copyExample(QStringLiteral("Day1.final.xlsx"));
-    const CliResult run = runConvert(
-        {QStringLiteral("--config-dir"), ConfigDir, QStringLiteral("--date"), QStringLiteral("2026-12-04"), workbook});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(readFile(m_dir.filePath(QStringLiteral("Day1.TVX"))), m_expected);
+    const CliResult beside = RunConvert(m_options + QStringList{example(QStringLiteral("Day1.final.xlsx"))});
+    EXPECT_EQ(beside.exitCode, 0) << beside.err.toStdString();
+    EXPECT_EQ(ReadAll(m_dir.filePath(QStringLiteral("Day1.TVX"))), m_expected);
+
+    const QString workbook = example(QStringLiteral("Show.xlsx"));
+    EXPECT_EQ(
+        RunConvert(m_options + QStringList{"-o", m_dir.filePath(QStringLiteral("chosen.TVX")), workbook}).exitCode, 0);
+    EXPECT_EQ(ReadAll(m_dir.filePath(QStringLiteral("chosen.TVX"))), m_expected);
+
+    const QString out = m_dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkdir(out));
+    EXPECT_EQ(
+        RunConvert(m_options + QStringList{"--output-dir", out, workbook, example(QStringLiteral("Plain"))}).exitCode,
+        0);
+    EXPECT_EQ(ReadAll(out + "/Show.TVX"), m_expected);
+    EXPECT_EQ(ReadAll(out + "/Plain.TVX"), m_expected);
 }
 
-TEST_F(ConvertCliTest, OutputFileAndOutputDir)
+TEST_F(ConvertCliTest, FailuresAreReportedAndTheOthersStillConverted)
 {
-    const QString workbook = copyExample(QStringLiteral("Show.xlsx"));
-    const QString out = m_dir.filePath(QStringLiteral("chosen.TVX"));
-    const QStringList common{QStringLiteral("--config-dir"), ConfigDir, QStringLiteral("--date"),
-                             QStringLiteral("2026-12-04")};
-    EXPECT_EQ(runConvert(common + QStringList{QStringLiteral("-o"), out, workbook}).exitCode, 0);
-    EXPECT_EQ(readFile(out), m_expected);
-
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("out")));
-    const QString noDot = copyExample(QStringLiteral("Plain"));
-    EXPECT_EQ(runConvert(common + QStringList{QStringLiteral("--output-dir"), m_dir.filePath(QStringLiteral("out")),
-                                              workbook, noDot})
-                  .exitCode,
-              0);
-    EXPECT_EQ(readFile(m_dir.filePath(QStringLiteral("out/Show.TVX"))), m_expected);
-    EXPECT_EQ(readFile(m_dir.filePath(QStringLiteral("out/Plain.TVX"))), m_expected);
-}
-
-TEST_F(ConvertCliTest, FailuresAreReportedAndOthersStillConverted)
-{
-    const QString bad = writeFile(QStringLiteral("Bad.xlsx"), "not a zip archive");
-    const QString good = copyExample(QStringLiteral("Good.xlsx"));
-    const QString blocked = copyExample(QStringLiteral("Blocked.xlsx"));
+    const QString bad = m_dir.filePath(QStringLiteral("Bad.xlsx"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a zip archive");
+    file.close();
+    const QString good = example(QStringLiteral("Good.xlsx"));
+    const QString blocked = example(QStringLiteral("Blocked.xlsx"));
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("Blocked.TVX"))); // a folder where the file must go
-    const CliResult run = runConvert({QStringLiteral("--config-dir"), ConfigDir, QStringLiteral("--date"),
-                                      QStringLiteral("2026-12-04"), bad, good, blocked});
+    const CliResult run = RunConvert(m_options + QStringList{bad, good, blocked});
     EXPECT_EQ(run.exitCode, 1);
     const QList<QByteArray> lines = run.err.split('\n');
     ASSERT_EQ(lines.size(), 3) << run.err.toStdString();
     EXPECT_EQ(lines[0], "tavrel-convert: " + bad.toUtf8() + ": not an xlsx workbook");
     EXPECT_TRUE(lines[1].startsWith("tavrel-convert: " + blocked.toUtf8() + ": cannot write ")) << lines[1].data();
-    EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("Bad.TVX"))));
-    EXPECT_EQ(readFile(m_dir.filePath(QStringLiteral("Good.TVX"))), m_expected);
+    EXPECT_EQ(files(), (QStringList{"Bad.xlsx", "Blocked.xlsx", "Good.TVX", "Good.xlsx"}));
+    EXPECT_EQ(ReadAll(m_dir.filePath(QStringLiteral("Good.TVX"))), m_expected);
 }
 
 TEST_F(ConvertCliTest, CheckPrintsOneJsonLinePerUsedRow)
 {
-    const QString example = copyExample(QStringLiteral("Day1.xlsx"));
-    const CliResult single = runConvert({QStringLiteral("--check"), example});
+    const CliResult single = RunConvert({QStringLiteral("--check"), example(QStringLiteral("Day1.xlsx"))});
     EXPECT_EQ(single.exitCode, 0);
     EXPECT_EQ(single.out, R"({"row":5,"vr":5,"start":"10:00:00;00","end":"11:30:00;00","name":"News","note":"",)"
                           R"("source":"CAM 1","accepted":true,"reason":""})"
                           "\n");
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Day1.xlsx")});
+    EXPECT_EQ(files(), QStringList{"Day1.xlsx"});
 
     // Quotes, backslash, a tab, a lone surrogate (by the _xHHHH_ escape) and U+00E9; row 7 holds only an error.
     const QString odd = m_dir.filePath(QStringLiteral("odd.xlsx"));
     ASSERT_TRUE(WriteTestWorkbook(
-        odd, RowXml(5, NumberCell(QStringLiteral("J5"), QStringLiteral("40")) +
-                           InlineStringCell(QStringLiteral("R5"), QStringLiteral("  say \"hi\"\\\t_xD83D_\u00e9 "))) +
-                 RowXml(6, InlineStringCell(QStringLiteral("R6"), QString())) +
-                 RowXml(7, QStringLiteral(R"(<c r="K7" t="e"><v>#N/A</v></c>)"))));
-    const QString bad = writeFile(QStringLiteral("bad.xlsx"), "");
-    const CliResult several = runConvert({QStringLiteral("--check"), odd, bad});
+        odd, RowXml(5, NumberCell("J5", "40") + InlineStringCell("R5", "  say \"hi\"\\\t_xD83D_\u00e9 ")) +
+                 RowXml(6, InlineStringCell("R6", QString())) + RowXml(7, R"(<c r="K7" t="e"><v>#N/A</v></c>)")));
+    const QString missing = m_dir.filePath(QStringLiteral("missing.xlsx"));
+    const CliResult several = RunConvert({QStringLiteral("--check"), odd, missing});
     EXPECT_EQ(several.exitCode, 1);
-    EXPECT_EQ(several.err, "tavrel-convert: " + bad.toUtf8() + ": not an xlsx workbook\n");
+    EXPECT_EQ(several.err, "tavrel-convert: " + missing.toUtf8() + ": file not found\n");
     const QByteArray prefix = "{\"workbook\":\"" + odd.toUtf8() + "\",";
     EXPECT_EQ(several.out.toStdString(),
               (prefix +

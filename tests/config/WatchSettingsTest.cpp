@@ -68,7 +68,6 @@ TEST_F(WatchSettingsTest, PathLoadsTrimmedOtherwiseUnchanged)
 {
     EXPECT_EQ(load("Path=")[1].Path, QString());
     EXPECT_EQ(load("Path=  \"  /in \" ")[1].Path, QStringLiteral("/in"));
-    EXPECT_EQ(load("Path=" + QByteArray(300, 'p'))[1].Path, QString(254, u'p'));
     const WatchSettingsTable table = load("Path=D:\\x");
     EXPECT_EQ(table[1].Path, QStringLiteral("D:\\x"));
     EXPECT_EQ(table[2].Path, DefaultWatchPath());
@@ -87,25 +86,6 @@ TEST_F(WatchSettingsTest, SaveWritesAllSixKeysAndRoundTrips)
     EXPECT_EQ(loaded[1].Path, QStringLiteral("/a/"));
     EXPECT_EQ(loaded[1].Format, -1);
     EXPECT_EQ(loaded[2].Path, QString());
-}
-
-TEST_F(WatchSettingsTest, SaveRewritesOwnKeysOnly)
-{
-    WatchSettingsTable table = load("Active = -1\r\nExtra=x\r\nFORMAT=1.0\r\n[Other]\r\nActive=-1");
-    EXPECT_FALSE(table[1].Active);
-    table[2].Path = QStringLiteral("/b/");
-    SaveWatchSettings(dir.path(), table);
-    EXPECT_EQ(bytes(), "[Watch_Folder_1_Settings]\r\nActive=0\r\nExtra=x\r\nFORMAT=1\r\nPath=/\r\n"
-                       "[Other]\r\nActive=-1\r\n[Watch_Folder_2_Settings]\r\nActive=0\r\nPath=/b/\r\nFormat=0\r\n");
-}
-
-TEST(WatchPaths, TrailingSeparatorAddedOnce)
-{
-    const QString sep(NativeSeparator());
-    EXPECT_EQ(WithTrailingSeparator(QString()), QString());
-    EXPECT_EQ(WithTrailingSeparator(QStringLiteral("x")), QStringLiteral("x") + sep);
-    EXPECT_EQ(WithTrailingSeparator(QStringLiteral("x") + sep), QStringLiteral("x") + sep);
-    EXPECT_EQ(WithTrailingSeparator(QStringLiteral("x/")), QStringLiteral("x/"));
 }
 
 } // namespace

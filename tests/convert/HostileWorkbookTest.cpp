@@ -8,11 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <functional>
+#include <gtest/gtest.h>
 
 // Readable failure messages for the texts compared below.
 static void PrintTo(const QString &text, std::ostream *os)
@@ -121,7 +119,7 @@ struct RawZipEntry {
     uint16_t method = 0; // 0 stored, 8 deflated
     QByteArray data;     // as stored in the archive
     uint32_t crc = 0;
-    uint32_t size = 0;   // inflated size as the headers state it
+    uint32_t size = 0; // inflated size as the headers state it
 };
 
 RawZipEntry StoredEntry(const QString &name, const QByteArray &content)
@@ -183,8 +181,8 @@ void WriteBomb(const QString &path, const QString &part, const QByteArray &head,
     std::vector<RawZipEntry> entries;
     const XlsxParts parts =
         TestWorkbookParts(RowXml(5, NumberCell(QStringLiteral("J5"), QStringLiteral("5")) +
-                                         QStringLiteral(R"(<c r="R5" t="s"><v>0</v></c>)") +
-                                         InlineStringCell(QStringLiteral("V5"), QStringLiteral("CAM 1"))),
+                                        QStringLiteral(R"(<c r="R5" t="s"><v>0</v></c>)") +
+                                        InlineStringCell(QStringLiteral("V5"), QStringLiteral("CAM 1"))),
                           {QStringLiteral("News")});
     for (const auto &[name, content] : parts) {
         if (name == part)
@@ -230,10 +228,11 @@ void WriteWithPart(const QString &path, const QString &part, const QByteArray &c
 void WriteGoodSchedule(const QString &path)
 {
     WriteWithPart(path, QStringLiteral("xl/worksheets/sheet1.xml"),
-                  SheetHead + RowXml(6, NumberCell(QStringLiteral("J6"), QStringLiteral("6")) +
-                                            InlineStringCell(QStringLiteral("R6"), QStringLiteral("Weather")) +
-                                            InlineStringCell(QStringLiteral("V6"), QStringLiteral("CAM 2")))
-                                     .toUtf8() +
+                  SheetHead +
+                      RowXml(6, NumberCell(QStringLiteral("J6"), QStringLiteral("6")) +
+                                    InlineStringCell(QStringLiteral("R6"), QStringLiteral("Weather")) +
+                                    InlineStringCell(QStringLiteral("V6"), QStringLiteral("CAM 2")))
+                          .toUtf8() +
                       SheetTail);
 }
 
@@ -253,7 +252,7 @@ QByteArray ReadBytes(const QString &path)
 struct UnreadableCase {
     const char *name;
     std::function<void(const QString &path)> make;
-    QString reason;        // exact, or the start of it when prefixOnly
+    QString reason; // exact, or the start of it when prefixOnly
     bool prefixOnly = false;
 };
 
@@ -292,24 +291,22 @@ std::vector<UnreadableCase> UnreadableCases()
          tooLarge},
         {"ZipBombInSharedString",
          [=](const QString &p) {
-             WriteBomb(p, strings,
-                       R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><si><t>)",
+             WriteBomb(p, strings, R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><si><t>)",
                        "</t></si></sst>");
          },
          tooLarge},
         {"EntityExpansionInSheet",
          [=](const QString &p) {
-             WriteWithPart(p, sheet, BillionLaughs + SheetHead.mid(SheetHead.indexOf("<worksheet")) +
-                                         "<row r=\"7\"><c r=\"R7\" t=\"inlineStr\"><is><t>&lol9;</t></is></c></row>" +
-                                         SheetTail);
+             WriteWithPart(p, sheet,
+                           BillionLaughs + SheetHead.mid(SheetHead.indexOf("<worksheet")) +
+                               "<row r=\"7\"><c r=\"R7\" t=\"inlineStr\"><is><t>&lol9;</t></is></c></row>" + SheetTail);
          },
          noDtd},
         {"EntityExpansionInSharedStrings",
          [=](const QString &p) {
              WriteWithPart(p, strings,
-                           BillionLaughs +
-                               R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
-                               R"(<si><t>&lol9;</t></si></sst>)");
+                           BillionLaughs + R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+                                           R"(<si><t>&lol9;</t></si></sst>)");
          },
          noDtd},
         {"EntityExpansionInWorkbook",
@@ -339,8 +336,10 @@ std::vector<UnreadableCase> UnreadableCases()
         {"InvalidUtf8InSheet",
          [=](const QString &p) {
              WriteWithPart(p, sheet,
-                           SheetHead + "<row r=\"6\"><c r=\"R6\" t=\"inlineStr\"><is><t>Caf\xC3\x28 \xFF\xFE</t></is></c>"
-                                       "</row>" + SheetTail);
+                           SheetHead +
+                               "<row r=\"6\"><c r=\"R6\" t=\"inlineStr\"><is><t>Caf\xC3\x28 \xFF\xFE</t></is></c>"
+                               "</row>" +
+                               SheetTail);
          },
          QStringLiteral("damaged workbook: "), true},
         {"DamagedAfterGoodRows",
@@ -465,10 +464,10 @@ TEST_F(HostileWorkbook, RowsOutOfOrderAndRepeated)
     const auto j = [](int row, int value) {
         return NumberCell(QStringLiteral("J%1").arg(row), QString::number(value));
     };
-    ASSERT_TRUE(WriteTestWorkbook(path, RowXml(9, j(9, 9)) + RowXml(5, j(5, 1)) + RowXml(7, j(7, 7)) +
-                                            RowXml(5, j(5, 2) + InlineStringCell(QStringLiteral("R5"),
-                                                                                 QStringLiteral("News"))) +
-                                            RowXml(100, j(100, 100)) + RowXml(6, j(6, 6))));
+    ASSERT_TRUE(WriteTestWorkbook(
+        path, RowXml(9, j(9, 9)) + RowXml(5, j(5, 1)) + RowXml(7, j(7, 7)) +
+                  RowXml(5, j(5, 2) + InlineStringCell(QStringLiteral("R5"), QStringLiteral("News"))) +
+                  RowXml(100, j(100, 100)) + RowXml(6, j(6, 6))));
     EventList events;
     const WorkbookCells cells = read(path, events);
     EXPECT_EQ(cell(cells, 5, ColumnJ).number, 2) << "a cell met twice keeps its last value";
@@ -481,13 +480,13 @@ TEST_F(HostileWorkbook, RowsOutOfOrderAndRepeated)
 
 TEST_F(HostileWorkbook, SharedStringIndexPastTheTable)
 {
-    ASSERT_TRUE(WriteTestWorkbook(path,
-                                  RowXml(5, NumberCell(QStringLiteral("J5"), QStringLiteral("5")) +
-                                                SharedStringCell(QStringLiteral("R5"), 1) +
-                                                SharedStringCell(QStringLiteral("V5"), 0)) +
-                                      RowXml(6, SharedStringCell(QStringLiteral("R6"), 2147483647) +
-                                                    QStringLiteral(R"(<c r="V6" t="s"><v>99999999999999999999</v></c>)")),
-                                  {QStringLiteral("CAM 1")}));
+    ASSERT_TRUE(WriteTestWorkbook(
+        path,
+        RowXml(5, NumberCell(QStringLiteral("J5"), QStringLiteral("5")) + SharedStringCell(QStringLiteral("R5"), 1) +
+                      SharedStringCell(QStringLiteral("V5"), 0)) +
+            RowXml(6, SharedStringCell(QStringLiteral("R6"), 2147483647) +
+                          QStringLiteral(R"(<c r="V6" t="s"><v>99999999999999999999</v></c>)")),
+        {QStringLiteral("CAM 1")}));
     EventList events;
     const WorkbookCells cells = read(path, events);
     EXPECT_EQ(cell(cells, 5, ColumnR).type, CellValue::Type::Error);

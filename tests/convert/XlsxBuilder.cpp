@@ -5,41 +5,26 @@
 
 namespace {
 
-const char ContentTypesXml[] =
-    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
-    R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)"
-    R"(<Default Extension="xml" ContentType="application/xml"/>)"
-    R"(<Override PartName="/xl/workbook.xml" )"
-    R"(ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>)"
-    R"(<Override PartName="/xl/worksheets/sheet1.xml" )"
-    R"(ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>)"
-    R"(<Override PartName="/xl/sharedStrings.xml" )"
-    R"(ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/>)"
-    R"(</Types>)";
+const QByteArray Declaration = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+                               "\n";
+const QByteArray MainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+const QByteArray RelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
-const char RootRelsXml[] =
-    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-    R"(<Relationship Id="rId1" )"
-    R"(Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" )"
-    R"(Target="xl/workbook.xml"/></Relationships>)";
-
-const char WorkbookXml[] =
-    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
-    R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
-    R"(<sheets><sheet name="Sheet1" sheetId="1" r:id="rId1"/></sheets></workbook>)";
-
-const char WorkbookRelsXml[] =
-    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-    R"(<Relationship Id="rId1" )"
-    R"(Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" )"
-    R"(Target="worksheets/sheet1.xml"/>)"
-    R"(<Relationship Id="rId2" )"
-    R"(Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" )"
-    R"(Target="sharedStrings.xml"/></Relationships>)";
+QByteArray Relationships(const QByteArray &items)
+{
+    return Declaration + R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)" +
+           items + "</Relationships>";
+}
+QByteArray Relationship(const char *id, const char *type, const char *target)
+{
+    return "<Relationship Id=\"" + QByteArray(id) + "\" Type=\"" + RelNs + '/' + type + "\" Target=\"" + target +
+           "\"/>";
+}
+QByteArray ContentType(const char *part, const char *type)
+{
+    return "<Override PartName=\"" + QByteArray(part) +
+           "\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml." + type + "+xml\"/>";
+}
 
 } // namespace
 
@@ -52,11 +37,8 @@ bool WriteZip(const QString &path, const XlsxParts &entries)
     for (const auto &[name, content] : entries) {
         // The buffers stay alive until zip_close, which is when libzip reads them.
         zip_source_t *source = zip_source_buffer(archive, content.constData(), zip_uint64_t(content.size()), 0);
-        if (!source) {
-            zip_discard(archive);
-            return false;
-        }
-        const zip_int64_t index = zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
+        const zip_int64_t index =
+            source ? zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) : -1;
         if (index < 0) {
             zip_source_free(source);
             zip_discard(archive);
@@ -64,36 +46,39 @@ bool WriteZip(const QString &path, const XlsxParts &entries)
         }
         zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, 0);
     }
-    if (zip_close(archive) != 0) {
-        zip_discard(archive);
-        return false;
-    }
-    return true;
+    if (zip_close(archive) == 0)
+        return true;
+    zip_discard(archive);
+    return false;
 }
 
 XlsxParts TestWorkbookParts(const QString &sheetDataXml, const QStringList &sharedStrings)
 {
-    const QString sheet =
-        QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
-                       R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
-                       R"(<sheetData>%1</sheetData></worksheet>)")
-            .arg(sheetDataXml);
+    const QByteArray namespaces = "xmlns=\"" + MainNs + "\" xmlns:r=\"" + RelNs + "\"";
     XlsxParts parts = {
-        {QStringLiteral("[Content_Types].xml"), QByteArray(ContentTypesXml)},
-        {QStringLiteral("_rels/.rels"), QByteArray(RootRelsXml)},
-        {QStringLiteral("xl/workbook.xml"), QByteArray(WorkbookXml)},
-        {QStringLiteral("xl/_rels/workbook.xml.rels"), QByteArray(WorkbookRelsXml)},
-        {QStringLiteral("xl/worksheets/sheet1.xml"), sheet.toUtf8()},
+        {QStringLiteral("[Content_Types].xml"),
+         Declaration + R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)" +
+             R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)" +
+             R"(<Default Extension="xml" ContentType="application/xml"/>)" +
+             ContentType("/xl/workbook.xml", "sheet.main") + ContentType("/xl/worksheets/sheet1.xml", "worksheet") +
+             ContentType("/xl/sharedStrings.xml", "sharedStrings") + "</Types>"},
+        {QStringLiteral("_rels/.rels"), Relationships(Relationship("rId1", "officeDocument", "xl/workbook.xml"))},
+        {QStringLiteral("xl/workbook.xml"),
+         Declaration + "<workbook " + namespaces +
+             R"(><sheets><sheet name="Sheet1" sheetId="1" r:id="rId1"/></sheets></workbook>)"},
+        {QStringLiteral("xl/_rels/workbook.xml.rels"),
+         Relationships(Relationship("rId1", "worksheet", "worksheets/sheet1.xml") +
+                       Relationship("rId2", "sharedStrings", "sharedStrings.xml"))},
+        {QStringLiteral("xl/worksheets/sheet1.xml"), Declaration + "<worksheet " + namespaces + "><sheetData>" +
+                                                         sheetDataXml.toUtf8() + "</sheetData></worksheet>"},
     };
     if (!sharedStrings.isEmpty()) {
-        QString sst = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" count="%1" uniqueCount="%1">)")
-                          .arg(sharedStrings.size());
+        QByteArray sst = Declaration + "<sst xmlns=\"" + MainNs + "\" count=\"" +
+                         QByteArray::number(sharedStrings.size()) + "\" uniqueCount=\"" +
+                         QByteArray::number(sharedStrings.size()) + "\">";
         for (const QString &text : sharedStrings)
-            sst += QStringLiteral(R"(<si><t xml:space="preserve">%1</t></si>)").arg(XmlEscaped(text));
-        sst += QStringLiteral("</sst>");
-        parts.emplace_back(QStringLiteral("xl/sharedStrings.xml"), sst.toUtf8());
+            sst += R"(<si><t xml:space="preserve">)" + XmlEscaped(text).toUtf8() + "</t></si>";
+        parts.emplace_back(QStringLiteral("xl/sharedStrings.xml"), sst + "</sst>");
     }
     return parts;
 }
@@ -101,6 +86,13 @@ XlsxParts TestWorkbookParts(const QString &sheetDataXml, const QStringList &shar
 bool WriteTestWorkbook(const QString &path, const QString &sheetDataXml, const QStringList &sharedStrings)
 {
     return WriteZip(path, TestWorkbookParts(sheetDataXml, sharedStrings));
+}
+
+bool WriteOneEventSchedule(const QString &path)
+{
+    return WriteTestWorkbook(path, RowXml(5, NumberCell("J5", "1") + NumberCell("K5", "0.5") +
+                                                 NumberCell("L5", "0.5104166666666666") +
+                                                 InlineStringCell("R5", "News") + InlineStringCell("V5", "CAM 1")));
 }
 
 void SetPart(XlsxParts &parts, const QString &name, const QByteArray &content)

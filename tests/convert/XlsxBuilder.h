@@ -21,6 +21,9 @@ XlsxParts TestWorkbookParts(const QString &sheetDataXml, const QStringList &shar
 // TestWorkbookParts written with WriteZip.
 bool WriteTestWorkbook(const QString &path, const QString &sheetDataXml, const QStringList &sharedStrings = {});
 
+// A schedule whose only row, 5, is one valid event: VR 1, 12:00 to 12:15, "News" from "CAM 1".
+bool WriteOneEventSchedule(const QString &path);
+
 // Replaces the entry called name (exact match) or appends it.
 void SetPart(XlsxParts &parts, const QString &name, const QByteArray &content);
 // Removes the entry called name (exact match).

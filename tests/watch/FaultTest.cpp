@@ -2,8 +2,8 @@
 // failure is logged, nothing is lost, and an event file is only ever replaced by a complete new one.
 #include "WatchTestSupport.h"
 #include "config/WatchSettings.h"
-#include "convert/WorkbookCells.h"
 #include "convert/ScheduleWorkbook.h"
+#include "convert/WorkbookCells.h"
 #include "output/ActivityLog.h"
 #include "output/EventFile.h"
 #include "tests/convert/XlsxBuilder.h"
@@ -25,12 +25,12 @@ void WriteSchedule(const QString &path, time_t writeTime, int rows = 1, const QS
     QString sheetData;
     for (int i = 0; i < rows; ++i) {
         const QString r = QString::number(FirstScheduleRow + i);
-        sheetData += RowXml(FirstScheduleRow + i,
-                            NumberCell(u'J' + r, QString::number(1 + i % 32)) +
-                                NumberCell(u'K' + r, QString::number((600 + i) / 1440.0, 'g', 17)) +
-                                NumberCell(u'L' + r, QString::number((601 + i) / 1440.0, 'g', 17)) +
-                                InlineStringCell(u'R' + r, name + u' ' + QString::number(i)) +
-                                InlineStringCell(u'V' + r, QStringLiteral("CAM 1")));
+        sheetData +=
+            RowXml(FirstScheduleRow + i, NumberCell(u'J' + r, QString::number(1 + i % 32)) +
+                                             NumberCell(u'K' + r, QString::number((600 + i) / 1440.0, 'g', 17)) +
+                                             NumberCell(u'L' + r, QString::number((601 + i) / 1440.0, 'g', 17)) +
+                                             InlineStringCell(u'R' + r, name + u' ' + QString::number(i)) +
+                                             InlineStringCell(u'V' + r, QStringLiteral("CAM 1")));
     }
     ASSERT_TRUE(WriteTestWorkbook(path, sheetData));
     SetWriteTime(path, writeTime);
@@ -122,7 +122,8 @@ TEST_F(Fault, FullDiskKeepsTheOldEventFileAndIsRetried)
     EXPECT_EQ(ReadBytes(watch1 + QStringLiteral("Day1.TVX")), old);
     EXPECT_EQ(entries(watch1), (QStringList{QStringLiteral("Day1.TVX"), QStringLiteral("Day1.xlsx")}));
     ASSERT_EQ(messages().size(), 2);
-    EXPECT_TRUE(messages()[1].startsWith(QStringLiteral("TVX File not made for : Day1.xlsx ("))) << messages()[1].toStdString();
+    EXPECT_TRUE(messages()[1].startsWith(QStringLiteral("TVX File not made for : Day1.xlsx (")))
+        << messages()[1].toStdString();
     EXPECT_TRUE(core->panel(1).LastFile.isEmpty());
 
     // Space again: the next scan finds the stale event file and the conversion succeeds.
@@ -283,7 +284,7 @@ TEST_F(Fault, TenThousandFilesInOneFolder)
     scanOnce();
     EXPECT_EQ(core->panel(1).FrameCaption, QStringLiteral("Watch Folder 1  (10000 XLS Files) (10000 TVX Files)"));
     EXPECT_EQ(pending(), (QStringList{QStringLiteral("1:") + stale[0], QStringLiteral("1:") + stale[1],
-                           QStringLiteral("1:") + stale[2]}));
+                                      QStringLiteral("1:") + stale[2]}));
     for (int tick = 0; tick < 3; ++tick)
         core->timeWatch_Timer();
     for (const QString &name : stale) {
@@ -341,7 +342,7 @@ TEST_F(Fault, LongestFileNameTheSystemAllows)
 {
     activate(1, watch1);
     const QString name = QString(250, QLatin1Char('L')) + QStringLiteral(".xlsx"); // 255 bytes, the limit
-    WriteSchedule(watch1 + QStringLiteral("~$short"), 200); // libzip cannot write to such a name
+    WriteSchedule(watch1 + QStringLiteral("~$short"), 200);                        // libzip cannot write to such a name
     RenameOver(watch1 + QStringLiteral("~$short"), watch1 + name);
     cycle();
     const QString eventFile = watch1 + QString(250, QLatin1Char('L')) + QStringLiteral(".TVX");

@@ -1,6 +1,5 @@
 #include "watch/FileTimes.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <fcntl.h>
@@ -9,68 +8,43 @@
 
 namespace {
 
-constexpr uint64_t UnixEpochTicks = 116444736000000000;
+constexpr uint64_t UnixEpochTicks = 116444736000000000; // 1970-01-01 in 100 ns since 1601-01-01
 
-QString MakeFile(const QTemporaryDir &dir, const QString &name)
+QString MakeFile(const QTemporaryDir &dir, const QString &name, timespec write)
 {
     const QString path = dir.filePath(name);
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write("x");
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const timespec times[2] = {{0, 0}, write};
+    EXPECT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
     return path;
 }
 
-bool SetTimes(const QString &path, timespec access, timespec write)
+TEST(FileTimes, FullResolutionSince1601AndOrderBelowAMillisecond)
 {
-    const timespec times[2] = {access, write};
-    return utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+    QTemporaryDir dir;
+    FileTimes sheet, events;
+    ASSERT_TRUE(GetFileTimes(MakeFile(dir, QStringLiteral(u"D\u00E9j\u00E0.xlsx"), {1700000000, 123456789}), sheet));
+    EXPECT_EQ(sheet.LastAccessTime, UnixEpochTicks);
+    EXPECT_EQ(sheet.LastWriteTime, UnixEpochTicks + 17000000000000000 + 1234567);
+
+    ASSERT_TRUE(GetFileTimes(MakeFile(dir, QStringLiteral("Day1.TVX"), {1700000000, 123456489}), events));
+    EXPECT_EQ(sheet.LastWriteTime - events.LastWriteTime, 3u);
+    EXPECT_EQ(CompareFileTimes(sheet.LastWriteTime, events.LastWriteTime), 1);
+    EXPECT_EQ(CompareFileTimes(events.LastWriteTime, sheet.LastWriteTime), -1);
+    EXPECT_EQ(CompareFileTimes(5, 5), 0);
+    EXPECT_EQ(CompareFileTimes(0x8000000000000000u, 1), 1); // unsigned
 }
 
-TEST(GetFileTimes, MissingFileOrFolderLeavesTimes)
+TEST(FileTimes, MissingFileOrFolderLeavesTheTimes)
 {
     QTemporaryDir dir;
     FileTimes times{1, 2, 3};
     EXPECT_FALSE(GetFileTimes(dir.filePath(QStringLiteral("none.xlsx")), times));
     EXPECT_FALSE(GetFileTimes(dir.path(), times));
     EXPECT_FALSE(GetFileTimes(QString(), times));
-    EXPECT_EQ(times.CreationTime, 1u);
-    EXPECT_EQ(times.LastAccessTime, 2u);
-    EXPECT_EQ(times.LastWriteTime, 3u);
-}
-
-TEST(GetFileTimes, KeepsFullResolutionSince1601)
-{
-    QTemporaryDir dir;
-    const QString path = MakeFile(dir, QStringLiteral(u"D\u00E9j\u00E0.xlsx"));
-    ASSERT_TRUE(SetTimes(path, {0, 0}, {1700000000, 123456789}));
-    FileTimes times;
-    ASSERT_TRUE(GetFileTimes(path, times));
-    EXPECT_EQ(times.LastAccessTime, UnixEpochTicks);
-    EXPECT_EQ(times.LastWriteTime, UnixEpochTicks + 17000000000000000 + 1234567);
-}
-
-TEST(GetFileTimes, OrdersWritesLessThanAMillisecondApart)
-{
-    QTemporaryDir dir;
-    const QString sheet = MakeFile(dir, QStringLiteral("Day1.xlsx"));
-    const QString events = MakeFile(dir, QStringLiteral("Day1.TVX"));
-    const timespec base{1800000000, 500000000};
-    ASSERT_TRUE(SetTimes(events, base, base));
-    ASSERT_TRUE(SetTimes(sheet, base, {base.tv_sec, base.tv_nsec + 300}));
-    FileTimes sheetTimes, eventTimes;
-    ASSERT_TRUE(GetFileTimes(sheet, sheetTimes));
-    ASSERT_TRUE(GetFileTimes(events, eventTimes));
-    EXPECT_EQ(CompareFileTimes(sheetTimes.LastWriteTime, eventTimes.LastWriteTime), 1);
-    EXPECT_EQ(CompareFileTimes(eventTimes.LastWriteTime, sheetTimes.LastWriteTime), -1);
-    EXPECT_EQ(sheetTimes.LastWriteTime - eventTimes.LastWriteTime, 3u);
-}
-
-TEST(CompareFileTimes, ComparesUnsigned)
-{
-    EXPECT_EQ(CompareFileTimes(0, UnixEpochTicks), -1);
-    EXPECT_EQ(CompareFileTimes(5, 5), 0);
-    EXPECT_EQ(CompareFileTimes(0x8000000000000000u, 1), 1);
-    EXPECT_EQ(CompareFileTimes(1, UINT64_MAX), -1);
+    EXPECT_EQ(times.CreationTime + times.LastAccessTime + times.LastWriteTime, 6u);
 }
 
 } // namespace
