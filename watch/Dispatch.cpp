@@ -35,40 +35,50 @@ QString NotMadeMessage(const QString &fileName, const QString &reason)
 
 } // namespace
 
+TranslatorCore::WorkbookSignature TranslatorCore::SignatureOf(const QString &path)
+{
+    WorkbookSignature signature;
+    signature.path = path;
+    FileTimes times;
+    if (GetFileTimes(path, times))
+        signature.lastWriteTime = times.LastWriteTime;
+    const QFileInfo info(path);
+    signature.size = info.exists() ? info.size() : -1;
+    return signature;
+}
+
 void TranslatorCore::timeWatch_Timer()
 {
     for (size_t i = 0; i < m_queue.size(); ++i) {
         if (m_queue[i].Pending && m_queue[i].FileName.size() > 4) {
             const ConversionRequest request = m_queue[i];
-            if (request.Folder >= 1 && request.Folder <= WatchFolderCount)
-                Convert(request);
+            const bool savedMeanwhile =
+                request.Folder >= 1 && request.Folder <= WatchFolderCount && Convert(request);
             FreeRequest(i);
+            // Its event file is newer than that save, so the scan would take the workbook for converted.
+            if (savedMeanwhile)
+                Enqueue(request.Folder, request.FileName);
             return;
         }
     }
 }
 
-void TranslatorCore::Convert(const ConversionRequest &request)
+bool TranslatorCore::Convert(const ConversionRequest &request)
 {
     const auto &settings = m_settings[request.Folder];
     const QString folderPath = WithTrailingSeparator(settings.Path);
     // A path emptied since the request was queued names no folder; the working folder is not a stand-in.
     if (folderPath.isEmpty())
-        return;
+        return false;
     const FolderFileKey key{request.Folder, request.FileName};
 
     // A workbook the reader gave up on is not read again, nor logged, until it is saved again.
     WorkbookSignature signature;
     if (settings.Format == 0) {
-        signature.path = folderPath + request.FileName;
-        FileTimes times;
-        if (GetFileTimes(signature.path, times))
-            signature.lastWriteTime = times.LastWriteTime;
-        const QFileInfo info(signature.path);
-        signature.size = info.exists() ? info.size() : -1;
+        signature = SignatureOf(folderPath + request.FileName);
         const auto known = m_unreadableWorkbooks.constFind(key);
         if (known != m_unreadableWorkbooks.cend() && *known == signature)
-            return;
+            return false;
     }
 
     Log(request.Folder, QStringLiteral("Make TVX File for : ") + request.FileName);
@@ -79,14 +89,14 @@ void TranslatorCore::Convert(const ConversionRequest &request)
             // Writing now would put an empty event file over a good one.
             m_unreadableWorkbooks.insert(key, signature);
             Log(request.Folder, NotMadeMessage(request.FileName, reason));
-            return;
+            return false;
         }
         m_unreadableWorkbooks.remove(key);
     }
 
     const qsizetype dot = request.FileName.indexOf(u'.');
     if (dot < 0)
-        return;
+        return false;
     const QString eventFileName = request.FileName.left(dot + 1) + QLatin1String("TVX");
     const QString reason = WriteEventFile(folderPath + eventFileName, m_events);
     if (!reason.isEmpty()) {
@@ -96,11 +106,12 @@ void TranslatorCore::Convert(const ConversionRequest &request)
             m_loggedWriteFailure.insert(key, reason);
             Log(request.Folder, NotMadeMessage(request.FileName, reason));
         }
-        return;
+        return false;
     }
     m_loggedWriteFailure.remove(key);
 
     PanelState state = m_panels[request.Folder];
     state.LastFile = eventFileName + QLatin1String("  ") + ClockTime(m_clock.now().time());
     setPanel(request.Folder, state);
+    return settings.Format == 0 && SignatureOf(signature.path) != signature;
 }

@@ -101,13 +101,14 @@ private:
         std::vector<int32_t> entries;
         size_t next = 0;
     };
-    // What a workbook the reader could not read looked like then.
+    // A workbook's last-write time and size, to tell whether it was saved since it was last looked at.
     struct WorkbookSignature {
         QString path;
         uint64_t lastWriteTime = 0;
         qint64 size = -1;
         bool operator==(const WorkbookSignature &) const = default;
     };
+    static WorkbookSignature SignatureOf(const QString &path);
 
     void setPanel(int folder, const PanelState &state);
     void ScanSelectFolder();
@@ -121,7 +122,8 @@ private:
     void FreeRequest(size_t index);
     void Log(int16_t folder, const QString &message);
     // The conversion of one request; the caller frees it afterwards.
-    void Convert(const ConversionRequest &request);
+    // True when the workbook was saved again while it was being converted, so the event file may be stale.
+    bool Convert(const ConversionRequest &request);
 
     QString m_programDir;
     const Clock &m_clock;

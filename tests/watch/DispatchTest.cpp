@@ -3,6 +3,7 @@
 #include "output/EventFile.h"
 #include "tests/convert/XlsxBuilder.h"
 
+#include <functional>
 #include <gmock/gmock.h>
 
 namespace {
@@ -163,3 +164,48 @@ TEST(DispatchEndToEnd, ConvertsADroppedScheduleThroughBothHandlers)
 }
 
 } // namespace
+
+// Saves the workbook again on the given call of now(), the way a user's save can land between read and write.
+class SavingClock final : public Clock
+{
+public:
+    QDateTime now() const override
+    {
+        if (++calls == saveOnCall)
+            save();
+        return QDateTime(QDate(2026, 12, 2), QTime(12, 0));
+    }
+    std::function<void()> save;
+    int saveOnCall = 0;
+    mutable int calls = 0;
+};
+
+TEST(DispatchSavedMeanwhile, AWorkbookSavedDuringItsConversionIsQueuedAgain)
+{
+    QTemporaryDir programDir;
+    const QString watch = programDir.path() + u'/';
+    const QString workbook = watch + QStringLiteral("Day1.xlsx");
+    SavingClock clock;
+    RecordingView view;
+    TranslatorCore core(programDir.path(), clock, view);
+    core.Form_Load();
+    core.WatchFolderSettings()[1] = {true, watch, 0};
+    WriteSchedule(workbook, 100);
+    for (int tick = 0; tick < 200 && !core.ConversionQueue()[0].Pending; ++tick)
+        core.timeMain_Timer();
+    ASSERT_TRUE(core.ConversionQueue()[0].Pending);
+
+    // Grown by one byte with an old time stamp: newer content the scan would never see as newer.
+    clock.save = [&] {
+        QFile file(workbook);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(" ");
+        file.close();
+        SetWriteTime(workbook, 100);
+    };
+    clock.saveOnCall = clock.calls + 3; // log line, event date, then the time shown after the write
+    core.timeWatch_Timer();
+    ASSERT_TRUE(QFile::exists(watch + QStringLiteral("Day1.TVX")));
+    EXPECT_TRUE(core.ConversionQueue()[0].Pending);
+    EXPECT_EQ(core.ConversionQueue()[0].FileName, QStringLiteral("Day1.xlsx"));
+}
