@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -265,11 +266,11 @@ CellValue ResolveCell(const RawCell &raw, const SharedStrings &sharedStrings)
             digits.remove_prefix(1);
         long long index = -1;
         const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
-        const std::optional<QString> shared =
+        std::optional<QString> shared =
             ec == std::errc() && ptr == digits.data() + digits.size() ? sharedStrings.text(index) : std::nullopt;
         if (shared) {
             cell.type = CellValue::Type::Text;
-            cell.text = *shared;
+            cell.text = std::move(*shared);
         } else {
             cell.type = CellValue::Type::Error;
         }

@@ -80,7 +80,8 @@ QString XlsxPackage::open(const QString &path)
     // A folder, a pipe or a device is no workbook, and reading a pipe could block.
     if (!QFileInfo(path).isFile())
         return QStringLiteral("not an xlsx workbook");
-    if (!file.open(QIODevice::ReadOnly))
+    // Unbuffered, so that only the eight bytes asked for are read.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return QStringLiteral("file not found");
     const QByteArray head = file.read(8);
     file.close();

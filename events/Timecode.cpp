@@ -23,18 +23,12 @@ int16_t Field(QStringView text, qsizetype position)
     return ParseInteger16(text.mid(position, 2)).value_or(0);
 }
 
-void AppendInteger(QString &text, long long value)
-{
-    char digits[24];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    text += QLatin1String(digits, result.ptr - digits);
-}
-
-void AppendTwoDigits(QString &text, long long part)
+// Writes part with at least two digits at out (room for 21 characters); returns the end.
+char *WriteTwoDigits(char *out, long long part)
 {
     if (part < 10)
-        text += u'0';
-    AppendInteger(text, part);
+        *out++ = '0';
+    return std::to_chars(out, out + 20, part).ptr;
 }
 
 double FrameCount(QStringView timecode)
@@ -99,24 +93,24 @@ QString TimecodeCalc(const QString &a, const QString &b, const QString &op, bool
     }
     if (wrap && h >= 24)
         h -= 24;
-    QString text;
-    text.reserve(ZeroTimecode.size());
-    AppendTwoDigits(text, h);
-    text += u':';
-    AppendTwoDigits(text, m);
-    text += u':';
-    AppendTwoDigits(text, s);
-    text += u';';
-    AppendTwoDigits(text, f);
-    return text;
+    char text[96];
+    char *end = WriteTwoDigits(text, h);
+    *end++ = ':';
+    end = WriteTwoDigits(end, m);
+    *end++ = ':';
+    end = WriteTwoDigits(end, s);
+    *end++ = ';';
+    end = WriteTwoDigits(end, f);
+    return QString::fromLatin1(text, end - text);
 }
 
 QString DateToYYYYMMDD(const QDate &date)
 {
-    QString text;
-    text.reserve(8);
-    AppendInteger(text, date.year());
-    AppendTwoDigits(text, date.month());
-    AppendTwoDigits(text, date.day());
-    return text;
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    char text[64];
+    char *end = std::to_chars(text, text + 20, year).ptr;
+    end = WriteTwoDigits(end, month);
+    end = WriteTwoDigits(end, day);
+    return QString::fromLatin1(text, end - text);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -20,10 +21,26 @@ bool IsPlainFile(const QByteArray &folder, const dirent &entry)
     return stat((folder + entry.d_name).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// name matches pattern (both upper-cased, upperAt(i) giving the name's i-th unit): a greedy match that backs
-// up to the last "*" on a mismatch, linear for the usual one-star patterns.
-template <typename UpperAt> bool MatchesUpperWildcard(qsizetype size, UpperAt upperAt, const QString &pattern)
+// name matches pattern (both upper-cased, upperAt(i) giving the name's i-th unit). What follows the last "*"
+// has a fixed length, so it is checked against the end of the name first: that settles the usual "*.XLSX" at
+// once. The rest is a greedy match that backs up to the last "*" on a mismatch.
+template <typename UpperAt> bool MatchesUpperWildcard(qsizetype size, UpperAt upperAt, QStringView pattern)
 {
+    const qsizetype lastStar = pattern.lastIndexOf(u'*');
+    if (lastStar >= 0) {
+        const QStringView tail = pattern.sliced(lastStar + 1);
+        if (size < tail.size())
+            return false;
+        size -= tail.size();
+        for (qsizetype i = 0; i < tail.size(); ++i) {
+            if (tail[i] != u'?' && tail[i] != upperAt(size + i))
+                return false;
+        }
+        if (lastStar == 0) // a lone "*" takes whatever is left
+            return true;
+        pattern = pattern.first(lastStar + 1);
+    }
+
     qsizetype n = 0, p = 0, starP = -1, starN = 0;
     while (n < size) {
         if (p < pattern.size() && pattern[p] == u'*') {
@@ -49,12 +66,9 @@ char AsciiUpper(char c)
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool IsAscii(const char *text, size_t &length)
+bool IsAscii(std::string_view text)
 {
-    bool ascii = true;
-    for (length = 0; text[length]; ++length)
-        ascii = ascii && static_cast<unsigned char>(text[length]) < 0x80;
-    return ascii;
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 } // namespace
@@ -91,17 +105,18 @@ bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringL
             continue;
         // Most names are ASCII: they are matched and upper-cased without Unicode tables, with the same result.
         const char *bytes = entry->d_name;
-        size_t length = 0;
-        if (IsAscii(bytes, length)) {
-            const auto size = static_cast<qsizetype>(length);
+        if (const std::string_view text(bytes); IsAscii(text)) {
+            const auto size = static_cast<qsizetype>(text.size());
             if (!MatchesUpperWildcard(
                     size, [bytes](qsizetype i) { return QChar(AsciiUpper(bytes[i])); }, upperPattern) ||
                 !IsPlainFile(folder, *entry))
                 continue;
             QString name(size, Qt::Uninitialized), key(size, Qt::Uninitialized);
+            QChar *const nameUnits = name.data();
+            QChar *const keyUnits = key.data();
             for (qsizetype i = 0; i < size; ++i) {
-                name[i] = QLatin1Char(bytes[i]);
-                key[i] = QLatin1Char(AsciiUpper(bytes[i]));
+                nameUnits[i] = QLatin1Char(bytes[i]);
+                keyUnits[i] = QLatin1Char(AsciiUpper(bytes[i]));
             }
             keyed.emplace_back(std::move(key), std::move(name));
             continue;
@@ -114,7 +129,11 @@ bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringL
     }
     closedir(dir);
 
-    std::sort(keyed.begin(), keyed.end());
+    // One comparison of the keys decides nearly every pair; the names only break ties.
+    std::sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
+        const int order = QString::compare(a.first, b.first, Qt::CaseSensitive);
+        return order != 0 ? order < 0 : a.second < b.second;
+    });
     names.reserve(static_cast<qsizetype>(keyed.size()));
     for (auto &entry : keyed)
         names.append(std::move(entry.second));

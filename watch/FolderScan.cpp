@@ -27,8 +27,11 @@ void ListInto(std::vector<FolderFileEntry> &list, int32_t &count, const QString 
     QStringList names;
     const bool complete = ListFolderFiles(folderPath, pattern, names);
     const size_t found = static_cast<size_t>(names.size());
-    while (list.size() < found)
-        list.resize(list.size() + TranslatorCore::ListBlock);
+    if (list.size() < found) {
+        // All the blocks needed at once, so the entries are moved only once.
+        const size_t blocks = (found - list.size() + TranslatorCore::ListBlock - 1) / TranslatorCore::ListBlock;
+        list.resize(list.size() + blocks * TranslatorCore::ListBlock);
+    }
     for (size_t i = 0; i < found; ++i) {
         list[i].Listed = true;
         list[i].FileName = std::move(names[static_cast<qsizetype>(i)]);
