@@ -33,7 +33,9 @@ void DeactivationWatch::focusWindowChanged(QWindow *focus)
     const QWidgetList windows = QApplication::topLevelWidgets();
     const auto active = std::find_if(windows.cbegin(), windows.cend(),
                                      [focus](const QWidget *window) { return window->windowHandle() == focus; });
-    if (active == windows.cend()) {
+    // A popup (a completion list, a menu) opens above whatever window it serves, often without a parent of its
+    // own: it is no other window of the program.
+    if (active == windows.cend() || (*active)->windowType() == Qt::Popup) {
         return;
     }
     if (isOrBelongsTo(*active, m_window)) {

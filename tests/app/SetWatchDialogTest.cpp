@@ -2,9 +2,11 @@
 #include "config/WatchSettings.h"
 #include "config/dialog/frmSetWatch.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -167,6 +169,38 @@ private Q_SLOTS:
         Q_EMIT chooser->fileSelected(m_dir->path());
         QCOMPARE(child<QLineEdit>(dialog, "txtPath1")->text(), QDir::toNativeSeparators(m_dir->path()));
         QCOMPARE(m_table[1].Path, QStringLiteral("/srv/one/"));
+    }
+
+    // Typing opens the chooser's completion list, a parentless popup window: no other window of the program.
+    void typingInTheChooserKeepsTheDialogAndItsEdits()
+    {
+        QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("schedules")));
+        QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("scripts")));
+        const QPointer<frmSetWatch> dialog = open();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        child<QCheckBox>(dialog, "chkEnable2")->setChecked(false);
+        child<QPushButton>(dialog, "cmdBrowse1")->click();
+        const QPointer<QFileDialog> chooser = dialog->findChild<QFileDialog *>(QStringLiteral("dlgBrowse1"));
+        QVERIFY(chooser != nullptr);
+        QTRY_COMPARE(QApplication::activeWindow(), chooser.data());
+
+        auto *name = child<QLineEdit>(chooser, "fileNameEdit");
+        QTest::keyClicks(name, m_dir->path() + QStringLiteral("/sc"));
+        QAbstractItemView *list = name->completer()->popup();
+        QTRY_VERIFY(list->isVisible());
+        QTest::keyClicks(list, QStringLiteral("hedules"));
+        QTest::keyClick(list, Qt::Key_Escape); // closes the list only
+        QCoreApplication::processEvents();
+        QVERIFY(!dialog.isNull() && dialog->isVisible());
+        QVERIFY(!chooser.isNull() && chooser->isVisible());
+
+        QTest::keyClick(name, Qt::Key_Return);
+        QTRY_VERIFY(chooser.isNull() || !chooser->isVisible());
+        QCoreApplication::processEvents();
+        QVERIFY(!dialog.isNull() && dialog->isVisible());
+        QCOMPARE(child<QLineEdit>(dialog, "txtPath1")->text(), m_dir->path() + QStringLiteral("/schedules"));
+        QVERIFY(!child<QCheckBox>(dialog, "chkEnable2")->isChecked());
     }
 };
 
