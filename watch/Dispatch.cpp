@@ -52,8 +52,7 @@ void TranslatorCore::timeWatch_Timer()
     for (size_t i = 0; i < m_queue.size(); ++i) {
         if (m_queue[i].Pending && m_queue[i].FileName.size() > 4) {
             const ConversionRequest request = m_queue[i];
-            const bool savedMeanwhile =
-                request.Folder >= 1 && request.Folder <= WatchFolderCount && Convert(request);
+            const bool savedMeanwhile = request.Folder >= 1 && request.Folder <= WatchFolderCount && Convert(request);
             FreeRequest(i);
             // Its event file is newer than that save, so the scan would take the workbook for converted.
             if (savedMeanwhile)
@@ -100,15 +99,9 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
     const QString eventFileName = request.FileName.left(dot + 1) + QLatin1String("TVX");
     const QString reason = WriteEventFile(folderPath + eventFileName, m_events);
     if (!reason.isEmpty()) {
-        // The scan queues the workbook again; its log would fill with the same failure otherwise.
-        const auto logged = m_loggedWriteFailure.constFind(key);
-        if (logged == m_loggedWriteFailure.cend() || *logged != reason) {
-            m_loggedWriteFailure.insert(key, reason);
-            Log(request.Folder, NotMadeMessage(request.FileName, reason));
-        }
+        Log(request.Folder, NotMadeMessage(request.FileName, reason));
         return false;
     }
-    m_loggedWriteFailure.remove(key);
 
     PanelState state = m_panels[request.Folder];
     state.LastFile = eventFileName + QLatin1String("  ") + ClockTime(m_clock.now().time());

@@ -145,5 +145,4 @@ private:
     size_t m_freeHint = 0;                        // no queue entry below it is free
     QHash<QString, PrefixGroup> m_eventFilesByPrefix;
     QHash<FolderFileKey, WorkbookSignature> m_unreadableWorkbooks;
-    QHash<FolderFileKey, QString> m_loggedWriteFailure;
 };
