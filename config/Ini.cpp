@@ -1,9 +1,9 @@
 #include "config/Ini.h"
 
+#include "config/SafeFile.h"
 #include "config/TextDecoding.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -52,17 +52,17 @@ bool SameName(QStringView a, QStringView b)
     return TrimBlanks(a).compare(TrimBlanks(b), Qt::CaseInsensitive) == 0;
 }
 
-// False only when an existing file cannot be read; a missing file is an empty one.
-bool LoadIni(const QString &path, IniFile &ini)
+// "" when loaded; otherwise why an existing file cannot be read. A missing file is an empty one.
+QString LoadIni(const QString &path, IniFile &ini)
 {
     QFile file(path);
     if (!file.exists())
-        return true;
+        return {};
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return file.errorString();
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return false;
+        return file.errorString();
     ini.hasBom = bytes.startsWith(Utf8Bom);
     const QString text = DecodeConfigText(bytes);
 
@@ -78,7 +78,7 @@ bool LoadIni(const QString &path, IniFile &ini)
         ini.lines.push_back({text.mid(start, end - start), crlf ? CrLf : QStringLiteral("\n")});
         start = lf + 1;
     }
-    return true;
+    return {};
 }
 
 // The section name of a "[name]" line ("[name" without "]" names the rest of the line); nullopt otherwise.
@@ -132,28 +132,11 @@ void EnsureLineEnd(IniLine &line)
         line.ending = CrLf;
 }
 
-} // namespace
-
-QString ReadIniString(const QString &file, const QString &section, const QString &key, const QString &defaultValue)
+void SetValue(IniFile &ini, const IniEntry &entry)
 {
-    IniFile ini;
-    if (LoadIni(file, ini)) {
-        const IniLocation location = Locate(ini, section, key);
-        if (location.keyLine >= 0)
-            return ValueOf(ini.lines[static_cast<size_t>(location.keyLine)].text);
-    }
-    return defaultValue.left(MaxValueLength);
-}
-
-void WriteIniString(const QString &file, const QString &section, const QString &key, const QString &value)
-{
-    QString cleanValue = value;
+    QString cleanValue = entry.value;
     cleanValue.replace(u'\r', u' ').replace(u'\n', u' ');
-
-    IniFile ini;
-    if (!LoadIni(file, ini))
-        return; // never replace a file that could not be read
-    const IniLocation location = Locate(ini, section, key);
+    const IniLocation location = Locate(ini, entry.section, entry.key);
     if (location.keyLine >= 0) {
         IniLine &line = ini.lines[static_cast<size_t>(location.keyLine)];
         const QStringView spelled = TrimBlanks(QStringView(line.text).first(line.text.indexOf(u'=')));
@@ -161,22 +144,44 @@ void WriteIniString(const QString &file, const QString &section, const QString &
     } else if (location.sectionLine >= 0) {
         const qsizetype after = location.lastKeyLine >= 0 ? location.lastKeyLine : location.sectionLine;
         EnsureLineEnd(ini.lines[static_cast<size_t>(after)]);
-        ini.lines.insert(ini.lines.begin() + after + 1, IniLine{key + u'=' + cleanValue, CrLf});
+        ini.lines.insert(ini.lines.begin() + after + 1, IniLine{entry.key + u'=' + cleanValue, CrLf});
     } else {
         if (!ini.lines.empty())
             EnsureLineEnd(ini.lines.back());
-        ini.lines.push_back({QLatin1Char('[') + section + QLatin1Char(']'), CrLf});
-        ini.lines.push_back({key + u'=' + cleanValue, CrLf});
+        ini.lines.push_back({QLatin1Char('[') + entry.section + QLatin1Char(']'), CrLf});
+        ini.lines.push_back({entry.key + u'=' + cleanValue, CrLf});
     }
+}
+
+} // namespace
+
+QString ReadIniString(const QString &file, const QString &section, const QString &key, const QString &defaultValue)
+{
+    IniFile ini;
+    if (LoadIni(file, ini).isEmpty()) {
+        const IniLocation location = Locate(ini, section, key);
+        if (location.keyLine >= 0)
+            return ValueOf(ini.lines[static_cast<size_t>(location.keyLine)].text);
+    }
+    return defaultValue.left(MaxValueLength);
+}
+
+QString WriteIniStrings(const QString &file, const QList<IniEntry> &entries)
+{
+    IniFile ini;
+    const QString unreadable = LoadIni(file, ini);
+    if (!unreadable.isEmpty())
+        return QStringLiteral("cannot be read: ") + unreadable; // never replace what could not be read
+    for (const IniEntry &entry : entries)
+        SetValue(ini, entry);
 
     QString text;
     for (const IniLine &line : ini.lines)
         text += line.text + line.ending;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return;
-    if (ini.hasBom)
-        out.write(Utf8Bom);
-    out.write(text.toUtf8());
-    out.commit();
+    return ReplaceWholeFile(file, (ini.hasBom ? Utf8Bom : QByteArray()) + text.toUtf8());
+}
+
+QString WriteIniString(const QString &file, const QString &section, const QString &key, const QString &value)
+{
+    return WriteIniStrings(file, {{section, key, value}});
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // INI access with the profile-string semantics the settings files were written for: section and key names
@@ -7,6 +8,16 @@
 // and a missing file, section or key gives the default.
 QString ReadIniString(const QString &file, const QString &section, const QString &key, const QString &defaultValue);
 
-// Writes key=value into the section, creating file, section or key as needed; CR and LF in the value become
-// blanks. The file is replaced atomically, so it is never left half written. A failure is not reported.
-void WriteIniString(const QString &file, const QString &section, const QString &key, const QString &value);
+struct IniEntry {
+    QString section;
+    QString key;
+    QString value;
+};
+
+// Writes each key=value into its section in turn, creating file, section or key as needed; CR and LF in a
+// value become blanks. The file is replaced once, whole or not at all (ReplaceWholeFile), and never when it
+// exists but cannot be read. Returns "" on success, otherwise the reason.
+[[nodiscard]] QString WriteIniStrings(const QString &file, const QList<IniEntry> &entries);
+// One entry of WriteIniStrings.
+[[nodiscard]] QString WriteIniString(const QString &file, const QString &section, const QString &key,
+                                     const QString &value);

@@ -26,17 +26,18 @@ void LoadWatchSettings(const QString &programDir, WatchSettingsTable &table)
     }
 }
 
-void SaveWatchSettings(const QString &programDir, const WatchSettingsTable &table)
+QString SaveWatchSettings(const QString &programDir, const WatchSettingsTable &table)
 {
-    const QString file = TranslatorIniPath(programDir);
+    QList<IniEntry> entries;
     for (int folder = 1; folder <= WatchFolderCount; ++folder) {
         const QString section = SectionName(folder);
         const WatchFolderSettings &settings = table[static_cast<size_t>(folder)];
-        WriteIniString(file, section, QStringLiteral("Active"),
-                       settings.Active ? QStringLiteral("1") : QStringLiteral("0"));
-        WriteIniString(file, section, QStringLiteral("Path"), Trimmed(settings.Path));
-        WriteIniString(file, section, QStringLiteral("Format"), FormatInteger(settings.Format));
+        entries.append(
+            {section, QStringLiteral("Active"), settings.Active ? QStringLiteral("1") : QStringLiteral("0")});
+        entries.append({section, QStringLiteral("Path"), Trimmed(settings.Path)});
+        entries.append({section, QStringLiteral("Format"), FormatInteger(settings.Format)});
     }
+    return WriteIniStrings(TranslatorIniPath(programDir), entries);
 }
 
 QString DefaultWatchPath()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 #include <cstdint>
 
@@ -23,8 +22,9 @@ inline QString TranslatorIniPath(const QString &programDir)
 
 // Fills slots 1 and 2 from Translator.ini in the program folder; missing values take their defaults.
 void LoadWatchSettings(const QString &programDir, WatchSettingsTable &table);
-// Writes all six keys of slots 1 and 2; no other key or section is touched.
-void SaveWatchSettings(const QString &programDir, const WatchSettingsTable &table);
+// Writes all six keys of slots 1 and 2 in one replacement of the file, so a failed save leaves it as it was;
+// no other key or section is touched. Returns "" on success, otherwise the reason.
+QString SaveWatchSettings(const QString &programDir, const WatchSettingsTable &table);
 
 // The platform's root folder with its separator: "C:\" on Windows, "/" elsewhere.
 QString DefaultWatchPath();

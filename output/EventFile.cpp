@@ -1,9 +1,9 @@
 #include "output/EventFile.h"
 
+#include "config/SafeFile.h"
 #include "events/DateValue.h"
 #include "events/Number.h"
 
-#include <QSaveFile>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -241,16 +241,6 @@ QByteArray RenderEventFile(const EventList &events)
 
 QString WriteEventFile(const QString &path, const EventList &events)
 {
-    const QByteArray content = RenderEventFile(events);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    if (file.write(content) != content.size()) {
-        const QString reason = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    return {};
+    const QString reason = ReplaceWholeFile(path, RenderEventFile(events));
+    return reason.isEmpty() ? reason : QStringLiteral("cannot write %1: %2").arg(path, reason);
 }

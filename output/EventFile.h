@@ -11,6 +11,6 @@ QString TextToByteCodes(const QString &text);
 // The whole event file: "DWX300" and 13 lines per used slot, CR LF line ends.
 QByteArray RenderEventFile(const EventList &events);
 
-// Writes the event file atomically (temporary file beside it, renamed when complete): an existing file is
-// replaced only by a complete new one. Returns "" on success, otherwise the reason; nothing is left behind.
-QString WriteEventFile(const QString &path, const EventList &events);
+// Writes the event file whole or not at all (ReplaceWholeFile): an existing file is replaced only by a complete
+// new one. Returns "" on success, otherwise "cannot write PATH: REASON"; nothing is left behind.
+[[nodiscard]] QString WriteEventFile(const QString &path, const EventList &events);

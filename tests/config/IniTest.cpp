@@ -94,13 +94,15 @@ TEST_F(IniFileTest, Rewriting)
     };
     for (const auto &c : cases) {
         put(c.before);
-        WriteIniString(path, QString::fromUtf8(c.section), QString::fromUtf8(c.key), c.value);
+        EXPECT_EQ(WriteIniString(path, QString::fromUtf8(c.section), QString::fromUtf8(c.key), c.value), "");
         EXPECT_EQ(bytes(), c.after) << c.before.constData();
     }
     QFile::remove(path);
-    WriteIniString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
+    EXPECT_EQ(WriteIniString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")), "");
     EXPECT_EQ(bytes(), "[S]\r\nk=v\r\n");
-    WriteIniString(dir.filePath(QStringLiteral("absent/t.ini")), QStringLiteral("S"), QStringLiteral("k"), {});
+    EXPECT_EQ(
+        WriteIniString(dir.filePath(QStringLiteral("absent/t.ini")), QStringLiteral("S"), QStringLiteral("k"), {}),
+        "No such file or directory");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("t.ini")}); // no temporary file, no folder made
 }

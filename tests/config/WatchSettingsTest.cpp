@@ -78,7 +78,7 @@ TEST_F(WatchSettingsTest, SaveWritesAllSixKeysAndRoundTrips)
     WatchSettingsTable table;
     table[0] = {true, QStringLiteral("never"), 9};
     table[1] = {true, QStringLiteral("  /a/  "), -1};
-    SaveWatchSettings(dir.path(), table);
+    EXPECT_EQ(SaveWatchSettings(dir.path(), table), "");
     EXPECT_EQ(bytes(), "[Watch_Folder_1_Settings]\r\nActive=1\r\nPath=/a/\r\nFormat=-1\r\n"
                        "[Watch_Folder_2_Settings]\r\nActive=0\r\nPath=\r\nFormat=0\r\n");
     const WatchSettingsTable loaded = load();
