@@ -24,7 +24,7 @@ inline QString TranslatorIniPath(const QString &programDir)
 void LoadWatchSettings(const QString &programDir, WatchSettingsTable &table);
 // Writes all six keys of slots 1 and 2 in one replacement of the file, so a failed save leaves it as it was;
 // no other key or section is touched. Returns "" on success, otherwise the reason.
-QString SaveWatchSettings(const QString &programDir, const WatchSettingsTable &table);
+[[nodiscard]] QString SaveWatchSettings(const QString &programDir, const WatchSettingsTable &table);
 
 // The platform's root folder with its separator: "C:\" on Windows, "/" elsewhere.
 QString DefaultWatchPath();

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <algorithm>
@@ -115,15 +116,29 @@ void frmSetWatch::Form_Load()
 
 void frmSetWatch::cmdOK_Click()
 {
+    WatchSettingsTable applied = m_table;
     for (int i = 1; i <= WatchFolderCount; ++i) {
-        WatchFolderSettings &entry = m_table[i];
+        WatchFolderSettings &entry = applied[i];
         entry.Active = chkEnable[i]->isChecked();
         entry.Path = Trimmed(txtPath[i]->text());
         const int index = cmbFormat[i]->currentIndex();
         entry.Format = index >= 0 ? static_cast<int16_t>(index) : m_loadedFormat[i];
         entry.Path = WithTrailingSeparator(entry.Path);
     }
-    SaveWatchSettings(m_programDir, m_table);
+    // The table takes the edits only with the file, so that both still agree at the next start.
+    const QString reason = SaveWatchSettings(m_programDir, applied);
+    if (!reason.isEmpty()) {
+        // Not exec(): the dialog stays open and the timers keep running while the message is shown.
+        auto *message = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                        QStringLiteral("The watch folder settings could not be saved to %1: %2")
+                                            .arg(QDir::toNativeSeparators(TranslatorIniPath(m_programDir)), reason),
+                                        QMessageBox::Ok, this);
+        message->setObjectName(QStringLiteral("msgNotSaved"));
+        message->setAttribute(Qt::WA_DeleteOnClose);
+        message->open();
+        return;
+    }
+    m_table = applied;
     close();
 }
 

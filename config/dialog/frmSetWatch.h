@@ -14,7 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 
-// The watch-folder settings dialog. Non-modal; it changes the table and Translator.ini only on
+// The watch-folder settings dialog. Non-modal; it changes the table and Translator.ini only on a successful
 // "Apply And Save", and deletes itself whenever it closes.
 class frmSetWatch : public QWidget
 {
@@ -23,7 +23,8 @@ class frmSetWatch : public QWidget
 public:
     frmSetWatch(WatchSettingsTable &table, QString programDir, QWidget *parent = nullptr);
 
-    // Takes both folders into the table, writes Translator.ini and closes.
+    // Writes both folders to Translator.ini, then takes them into the table and closes; when the file cannot be
+    // written, a warning says why and the dialog stays open with its edits.
     void cmdOK_Click();
     // Closes without taking anything.
     void cmdCancel_Click();

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -152,6 +153,36 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(ini()).lastModified(), old);
         QCOMPARE(m_table[1].Active, false);
         QCOMPARE(m_table[1].Path, QStringLiteral("/srv/one/"));
+    }
+
+    // The warning is shown while the dialog stays open with its edits; the table changes only with the file.
+    void settingsNotSavedAreSaidAndTheDialogStaysOpen()
+    {
+        QVERIFY(QDir().mkdir(ini())); // a folder where the file belongs
+        const QPointer<frmSetWatch> dialog = open();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        child<QLineEdit>(dialog, "txtPath1")->setText(QStringLiteral("/srv/new"));
+        child<QPushButton>(dialog, "cmdOK")->click();
+        const QPointer<QMessageBox> message = dialog->findChild<QMessageBox *>(QStringLiteral("msgNotSaved"));
+        QVERIFY(message != nullptr);
+        QTRY_COMPARE(QApplication::activeWindow(), message.data());
+        QCOMPARE(message->icon(), QMessageBox::Warning);
+        QCOMPARE(message->text(), "The watch folder settings could not be saved to " + QDir::toNativeSeparators(ini()) +
+                                      ": cannot be read: file to open is a directory");
+        message->button(QMessageBox::Ok)->click();
+        flushDeletes();
+        QVERIFY(message.isNull());
+        QVERIFY(!dialog.isNull() && dialog->isVisible());
+        QCOMPARE(child<QLineEdit>(dialog, "txtPath1")->text(), QStringLiteral("/srv/new"));
+        QCOMPARE(m_table[1].Path, QStringLiteral("/srv/one/"));
+
+        QVERIFY(QDir().rmdir(ini()));
+        child<QPushButton>(dialog, "cmdOK")->click();
+        flushDeletes();
+        QVERIFY(dialog.isNull());
+        QCOMPARE(m_table[1].Path, QStringLiteral("/srv/new/"));
+        QCOMPARE(iniValue(1, "Path"), QStringLiteral("/srv/new/"));
     }
 
     void ownFolderChooserKeepsTheDialogOpen()
