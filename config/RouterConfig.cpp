@@ -5,6 +5,7 @@
 #include "events/Number.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <optional>
 
 namespace {
@@ -108,11 +109,27 @@ void StoreField(RouterInputEntry &entry, int field, const QString &value)
     }
 }
 
+// "" when the file opened for reading; otherwise "NAME not found in DIR" or "NAME cannot be read: REASON".
+QString OpenProblem(QFile &file, const QString &programDir, const QString &name)
+{
+    const QFileInfo info(file.fileName());
+    if (!info.exists())
+        return name + QStringLiteral(" not found in ") + programDir;
+    if (info.isDir())
+        return name + QStringLiteral(" cannot be read: is a folder");
+    if (!file.open(QIODevice::ReadOnly))
+        return name + QStringLiteral(" cannot be read: ") + file.errorString();
+    return {};
+}
+
 } // namespace
 
-void LoadRouterDestinations(const QString &programDir, RouterConfig &config)
+QString LoadRouterDestinations(const QString &programDir, RouterConfig &config)
 {
     const QString file = programDir + QStringLiteral("/DWX.INI");
+    QFile probe(file);
+    const QString problem = OpenProblem(probe, programDir, QStringLiteral("DWX.INI"));
+    probe.close();
     for (int n = 0; n < RouterDestinationCount; ++n) {
         const QString number = FormatInteger(n);
         const QString section = QStringLiteral("VR ") + number;
@@ -126,13 +143,16 @@ void LoadRouterDestinations(const QString &programDir, RouterConfig &config)
         entry.Name = Trimmed(
             ReadIniString(file, section, QStringLiteral("VR_Destination_Name"), QStringLiteral("OUT ") + number));
     }
+    return problem.isEmpty() ? problem : problem + QStringLiteral(": default destinations used");
 }
 
-void LoadRouterInputs(const QString &programDir, RouterConfig &config)
+QString LoadRouterInputs(const QString &programDir, RouterConfig &config)
 {
     config.RouterInputTable.assign(RouterInputCount + 1, RouterInputEntry());
     QFile file(programDir + QStringLiteral("/RT-IN1.LST"));
-    if (file.open(QIODevice::ReadOnly)) {
+    const QString problem = OpenProblem(file, programDir, QStringLiteral("RT-IN1.LST"));
+    config.InputsRead = problem.isEmpty();
+    if (config.InputsRead) {
         ListReader reader(DecodeConfigText(file.readAll()));
         int entry = 0;
         int field = FieldsPerRecord;
@@ -148,6 +168,7 @@ void LoadRouterInputs(const QString &programDir, RouterConfig &config)
         }
     }
     IndexRouterInputs(config);
+    return problem.isEmpty() ? problem : problem + QStringLiteral(": sources not matched, input 0 used");
 }
 
 void IndexRouterInputs(RouterConfig &config)

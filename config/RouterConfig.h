@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <QString>
-
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -30,12 +29,18 @@ struct RouterConfig {
     std::vector<RouterInputEntry> RouterInputTable = std::vector<RouterInputEntry>(RouterInputCount + 1);
     // Upper-cased name -> lowest entry number, so a look-up is not a scan of 1281 entries per row.
     QHash<QString, int16_t> InputIndex;
+    // RT-IN1.LST was read: a source missing from the table is then worth a word for each row that uses it.
+    bool InputsRead = false;
 };
 
-// Destinations 0..32 from DWX.INI in the program folder (sections "VR 0".."VR 32").
-void LoadRouterDestinations(const QString &programDir, RouterConfig &config);
-// Inputs from RT-IN1.LST in the program folder; a missing file leaves the table empty.
-void LoadRouterInputs(const QString &programDir, RouterConfig &config);
+// Destinations 0..32 from DWX.INI in the program folder (sections "VR 0".."VR 32"). Returns "" when the file
+// was read, otherwise the line for the operator: "DWX.INI not found in DIR: default destinations used" or
+// "DWX.INI cannot be read: REASON: default destinations used".
+QString LoadRouterDestinations(const QString &programDir, RouterConfig &config);
+// Inputs from RT-IN1.LST in the program folder; a missing file leaves the table empty. Returns "" when the file
+// was read, otherwise "RT-IN1.LST not found in DIR: sources not matched, input 0 used" or "RT-IN1.LST cannot be
+// read: REASON: sources not matched, input 0 used".
+QString LoadRouterInputs(const QString &programDir, RouterConfig &config);
 // Rebuilds InputIndex from RouterInputTable; LoadRouterInputs calls it.
 void IndexRouterInputs(RouterConfig &config);
 // The lowest entry whose name equals name without regard to case (no trimming); 0 when none does.

@@ -3,17 +3,38 @@
 #include "convert/EventBuilder.h"
 #include "convert/ScheduleRow.h"
 #include "convert/WorkbookCells.h"
+#include "events/Number.h"
+
+namespace {
+
+QString RowLabel(int rowNumber)
+{
+    return QStringLiteral("Row ") + FormatInteger(rowNumber);
+}
+
+} // namespace
 
 QString ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &router, const QDate &today,
-                             EventList &events)
+                             EventList &events, QStringList *rowNotes)
 {
     const WorkbookCells workbook = ReadWorkbookCells(workbookPath);
     if (!workbook.ok())
         return workbook.error;
-    for (const ScheduleCells &cells : workbook.rows) {
+    for (int i = 0; i < ScheduleRowCount; ++i) {
+        const ScheduleCells &cells = workbook.rows[static_cast<size_t>(i)];
         const ScheduleRow row = ToScheduleRow(cells);
-        if (RejectReason(row).isEmpty())
+        const QString reason = RejectReason(row);
+        if (reason.isEmpty())
             BuildEvent(row, router, today, events);
+        if (!rowNotes)
+            continue;
+        if (!reason.isEmpty()) {
+            if (HasAnyValue(cells))
+                rowNotes->append(RowLabel(FirstScheduleRow + i) + QStringLiteral(" not used: ") + reason);
+        } else if (router.InputsRead && FindRouterInput(router, row.SourceName) == 0) {
+            rowNotes->append(RowLabel(FirstScheduleRow + i) + QStringLiteral(": source \"") + row.SourceName +
+                             QStringLiteral("\" is not in RT-IN1.LST, input 0 used"));
+        }
     }
     return {};
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 
 // A cell's value as the workbook stores it.
@@ -25,8 +24,9 @@ using ScheduleCells = std::array<CellValue, ScheduleColumnCount>;
 
 struct WorkbookCells {
     bool ok() const { return error.isEmpty(); }
-    // Empty when read; otherwise why not: "file not found", "not an xlsx workbook", "encrypted workbook",
-    // "workbook too large", "damaged workbook: ...".
+    // Empty when read; otherwise why not: "file not found", "is a folder", "not an xlsx workbook", "encrypted
+    // workbook", "legacy .xls workbook: save it as .xlsx", "OpenDocument spreadsheet, not .xlsx", "workbook too
+    // large", "damaged workbook: ...".
     QString error;
     std::array<ScheduleCells, ScheduleRowCount> rows{}; // rows[0] is row 5
 };

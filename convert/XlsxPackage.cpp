@@ -1,5 +1,7 @@
 #include "convert/XlsxPackage.h"
 
+#include "convert/CompoundFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -11,6 +13,7 @@ namespace {
 constexpr std::int64_t MinChunkSize = 8 * 1024;
 constexpr std::int64_t MaxChunkSize = 8 * 1024 * 1024;
 const char CfbSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+const QByteArray OdsMimeType = QByteArrayLiteral("application/vnd.oasis.opendocument.spreadsheet");
 
 QString NormalisedName(QString name)
 {
@@ -77,8 +80,11 @@ QString XlsxPackage::open(const QString &path)
     QFile file(path);
     if (!file.exists())
         return QStringLiteral("file not found");
-    // A folder, a pipe or a device is no workbook, and reading a pipe could block.
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("is a folder");
+    // A pipe or a device is no workbook, and reading a pipe could block.
+    if (!info.isFile())
         return QStringLiteral("not an xlsx workbook");
     // Unbuffered, so that only the eight bytes asked for are read.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -87,8 +93,17 @@ QString XlsxPackage::open(const QString &path)
     file.close();
     if (head.isEmpty())
         return QStringLiteral("not an xlsx workbook");
-    if (head == QByteArray(CfbSignature, 8))
+    if (head == QByteArray(CfbSignature, 8)) {
+        // Excel 97 to 2003 keeps its sheets in a "Workbook" stream, Excel 5 in "Book"; an encrypted .xlsx is
+        // an "EncryptedPackage" stream in the same container.
+        const QStringList streams = CompoundFileEntryNames(path);
+        const auto has = [&streams](const char *name) {
+            return streams.contains(QLatin1String(name), Qt::CaseInsensitive);
+        };
+        if (!has("EncryptedPackage") && (has("Workbook") || has("Book")))
+            return QStringLiteral("legacy .xls workbook: save it as .xlsx");
         return QStringLiteral("encrypted workbook");
+    }
 
     // libzip reports a truncated archive and a file of another kind alike; the first bytes tell them apart.
     int error = 0;
@@ -112,7 +127,23 @@ QString XlsxPackage::open(const QString &path)
         if (!m_entries.contains(key)) // of names differing only in case or slashes, the first counts
             m_entries.insert(key, std::uint64_t(i));
     }
+    if (isOpenDocumentSpreadsheet())
+        return QStringLiteral("OpenDocument spreadsheet, not .xlsx");
     return {};
+}
+
+bool XlsxPackage::isOpenDocumentSpreadsheet() const
+{
+    // An OpenDocument package names its kind in a first, stored entry called "mimetype".
+    const std::optional<std::uint64_t> index = entryIndex(QStringLiteral("mimetype"));
+    if (!index)
+        return false;
+    const std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> file(zip_fopen_index(m_archive, *index, 0), zip_fclose);
+    if (!file)
+        return false;
+    char text[64] = {};
+    const zip_int64_t length = zip_fread(file.get(), text, sizeof text);
+    return length > 0 && QByteArray(text, int(length)).trimmed() == OdsMimeType;
 }
 
 std::optional<std::uint64_t> XlsxPackage::entryIndex(const QString &partName) const

@@ -30,8 +30,8 @@ public:
     XlsxPackage(const XlsxPackage &) = delete;
     XlsxPackage &operator=(const XlsxPackage &) = delete;
 
-    // Empty when opened; otherwise "file not found", "not an xlsx workbook", "encrypted workbook" or
-    // "damaged workbook: ...".
+    // Empty when opened; otherwise "file not found", "is a folder", "not an xlsx workbook", "encrypted workbook",
+    // "legacy .xls workbook: save it as .xlsx", "OpenDocument spreadsheet, not .xlsx" or "damaged workbook: ...".
     QString open(const QString &path);
 
     // Whether the archive holds the part, names compared without regard to case and with "\" read as "/".
@@ -51,6 +51,7 @@ public:
 
 private:
     std::optional<std::uint64_t> entryIndex(const QString &partName) const;
+    bool isOpenDocumentSpreadsheet() const;
 
     zip *m_archive = nullptr;
     QHash<QString, std::uint64_t> m_entries; // by normalised name

@@ -35,6 +35,20 @@ QString NotMadeMessage(const QString &fileName, const QString &reason)
 
 } // namespace
 
+void TranslatorCore::ReportNotMade(int16_t folder, const QString &fileName, const QString &reason)
+{
+    Log(folder, NotMadeMessage(fileName, reason));
+    ShowNotMade(folder, fileName, reason);
+}
+
+void TranslatorCore::ShowNotMade(int16_t folder, const QString &fileName, const QString &reason)
+{
+    PanelState state = m_panels[folder];
+    state.LastFile = fileName + QLatin1String(" not made");
+    state.LastFailure = reason;
+    setPanel(folder, state);
+}
+
 TranslatorCore::WorkbookSignature TranslatorCore::SignatureOf(const QString &path)
 {
     WorkbookSignature signature;
@@ -83,14 +97,18 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
     Log(request.Folder, QStringLiteral("Make TVX File for : ") + request.FileName);
     m_events.Reset();
     if (settings.Format == 0) {
-        const QString reason = ReadScheduleWorkbook(signature.path, m_router, m_clock.now().date(), m_events);
+        QStringList rowNotes;
+        const QString reason =
+            ReadScheduleWorkbook(signature.path, m_router, m_clock.now().date(), m_events, &rowNotes);
         if (!reason.isEmpty()) {
             // Writing now would put an empty event file over a good one.
             m_unreadableWorkbooks.insert(key, signature);
-            Log(request.Folder, NotMadeMessage(request.FileName, reason));
+            ReportNotMade(request.Folder, request.FileName, reason);
             return false;
         }
         m_unreadableWorkbooks.remove(key);
+        for (const QString &note : std::as_const(rowNotes))
+            Log(request.Folder, note);
     }
 
     const qsizetype dot = request.FileName.indexOf(u'.');
@@ -99,12 +117,13 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
     const QString eventFileName = request.FileName.left(dot + 1) + QLatin1String("TVX");
     const QString reason = WriteEventFile(folderPath + eventFileName, m_events);
     if (!reason.isEmpty()) {
-        Log(request.Folder, NotMadeMessage(request.FileName, reason));
+        ReportNotMade(request.Folder, request.FileName, reason);
         return false;
     }
 
     PanelState state = m_panels[request.Folder];
     state.LastFile = eventFileName + QLatin1String("  ") + ClockTime(m_clock.now().time());
+    state.LastFailure.clear();
     setPanel(request.Folder, state);
     return settings.Format == 0 && SignatureOf(signature.path) != signature;
 }

@@ -79,17 +79,29 @@ bool MatchesWildcard(const QString &name, const QString &pattern)
         name.size(), [&name](qsizetype i) { return name[i].toUpper(); }, pattern.toUpper());
 }
 
-bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringList &names)
+bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringList &names, QString *problem)
 {
     names.clear();
-    if (folderPath.isEmpty())
+    const auto report = [problem](int error) {
+        if (problem)
+            *problem = error == ENOENT || error == ENOTDIR
+                           ? QStringLiteral("folder not found")
+                           : QStringLiteral("folder cannot be read: ") + qt_error_string(error);
+    };
+    if (problem)
+        problem->clear();
+    if (folderPath.isEmpty()) {
+        report(ENOENT);
         return true;
+    }
     QByteArray folder = QFile::encodeName(folderPath);
     if (!folder.endsWith('/'))
         folder += '/';
     DIR *dir = opendir(folder.constData());
-    if (!dir)
+    if (!dir) {
+        report(errno);
         return true;
+    }
 
     const QString upperPattern = pattern.toUpper();
     std::vector<std::pair<QString, QString>> keyed; // upper-cased name, name
@@ -99,6 +111,8 @@ bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringL
         const dirent *entry = readdir(dir);
         if (!entry) {
             complete = errno == 0;
+            if (!complete)
+                report(errno);
             break;
         }
         if (entry->d_name[0] == '.' || (entry->d_name[0] == '~' && entry->d_name[1] == '$'))

@@ -8,7 +8,9 @@
 // and office lock files ("~$name") are left out. Names are ordered by their upper-cased form, then by
 // their code units, so pairing does not depend on the file system's order. A missing or unreadable folder
 // gives no names. Returns false when the enumeration broke off part way; names then holds what was found.
-bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringList &names);
+// problem, when given, is set to why the folder could not be listed in full ("folder not found" also for an
+// empty path or a file in its place, "folder cannot be read: REASON"), or emptied.
+bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringList &names, QString *problem = nullptr);
 
 // True when name matches the wildcard pattern without regard to case.
 bool MatchesWildcard(const QString &name, const QString &pattern);

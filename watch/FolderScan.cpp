@@ -22,10 +22,14 @@ void AppendDecimal(QString &text, int32_t value)
 
 // Fills list from entry 0 with the folder's names, growing it by whole blocks; the count is stored only for a
 // listing that completed.
-void ListInto(std::vector<FolderFileEntry> &list, int32_t &count, const QString &folderPath, const QString &pattern)
+void ListInto(std::vector<FolderFileEntry> &list, int32_t &count, const QString &folderPath, const QString &pattern,
+              QString &problem)
 {
     QStringList names;
-    const bool complete = ListFolderFiles(folderPath, pattern, names);
+    QString listingProblem;
+    const bool complete = ListFolderFiles(folderPath, pattern, names, &listingProblem);
+    if (problem.isEmpty())
+        problem = listingProblem;
     const size_t found = static_cast<size_t>(names.size());
     if (list.size() < found) {
         // All the blocks needed at once, so the entries are moved only once.
@@ -53,6 +57,7 @@ void TranslatorCore::ScanSelectFolder()
     m_spreadsheets.assign(ListBlock + 1, FolderFileEntry{});
     m_eventFiles.assign(ListBlock + 1, FolderFileEntry{});
     m_eventFilesByPrefix.clear();
+    m_listingProblem.clear();
     m_scanState = 1;
 }
 
@@ -61,10 +66,12 @@ void TranslatorCore::ListSpreadsheets(int16_t folder)
     const auto &settings = m_settings[folder];
     if (settings.Path.isEmpty()) {
         m_spreadsheetCount[folder] = 0;
+        m_listingProblem = QStringLiteral("folder not found");
         return;
     }
     const QString pattern = settings.Format == 0 ? QStringLiteral("*.XLSX") : QStringLiteral("*.TXT");
-    ListInto(m_spreadsheets, m_spreadsheetCount[folder], WithTrailingSeparator(settings.Path), pattern);
+    ListInto(m_spreadsheets, m_spreadsheetCount[folder], WithTrailingSeparator(settings.Path), pattern,
+             m_listingProblem);
 }
 
 void TranslatorCore::ListEventFiles(int16_t folder)
@@ -72,9 +79,11 @@ void TranslatorCore::ListEventFiles(int16_t folder)
     const auto &settings = m_settings[folder];
     if (settings.Path.isEmpty()) {
         m_eventFileCount[folder] = 0;
+        m_listingProblem = QStringLiteral("folder not found");
         return;
     }
-    ListInto(m_eventFiles, m_eventFileCount[folder], WithTrailingSeparator(settings.Path), QStringLiteral("*.TVX"));
+    ListInto(m_eventFiles, m_eventFileCount[folder], WithTrailingSeparator(settings.Path), QStringLiteral("*.TVX"),
+             m_listingProblem);
 }
 
 bool TranslatorCore::ReadTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes)
@@ -134,10 +143,15 @@ void TranslatorCore::ScanQueueStep()
     QString status = QStringLiteral("Watch Folder ");
     AppendDecimal(status, m_scanFolder);
     status += QLatin1String("  (");
-    AppendDecimal(status, m_spreadsheetCount[m_scanFolder]);
-    status += QLatin1String(" XLS Files) (");
-    AppendDecimal(status, m_eventFileCount[m_scanFolder]);
-    status += QLatin1String(" TVX Files)");
+    if (!m_listingProblem.isEmpty()) {
+        // Counts of a folder that could not be listed would read as an empty folder.
+        status += m_listingProblem + u')';
+    } else {
+        AppendDecimal(status, m_spreadsheetCount[m_scanFolder]);
+        status += QLatin1String(" XLS Files) (");
+        AppendDecimal(status, m_eventFileCount[m_scanFolder]);
+        status += QLatin1String(" TVX Files)");
+    }
     PanelState state = m_panels[m_scanFolder];
     state.FrameCaption = status;
     setPanel(m_scanFolder, state);

@@ -23,8 +23,20 @@ TranslatorCore::TranslatorCore(QString programDir, const Clock &clock, WatchView
 void TranslatorCore::Form_Load()
 {
     LoadWatchSettings(m_programDir, m_settings);
-    LoadRouterDestinations(m_programDir, m_router);
-    LoadRouterInputs(m_programDir, m_router);
+    m_startupNotices.clear();
+    for (const QString &notice :
+         {LoadRouterDestinations(m_programDir, m_router), LoadRouterInputs(m_programDir, m_router)}) {
+        if (!notice.isEmpty())
+            m_startupNotices.append(notice);
+    }
+    // Written to the logs only: the caller shows StartupNotices once, not once per folder.
+    const QDateTime now = m_clock.now();
+    for (int16_t folder = 1; folder <= WatchFolderCount; ++folder) {
+        if (m_settings[folder].Active) {
+            for (const QString &notice : std::as_const(m_startupNotices))
+                WriteLog(m_programDir, notice, folder, now);
+        }
+    }
     m_queue.assign(QueueBlock + 1, ConversionRequest{});
     m_pendingIndex.clear();
     m_freeHint = 0;
@@ -36,7 +48,8 @@ void TranslatorCore::setPanel(int folder, const PanelState &state)
 {
     PanelState &panel = m_panels[folder];
     if (panel.Enabled == state.Enabled && panel.FrameCaption == state.FrameCaption &&
-        panel.WatchFolder == state.WatchFolder && panel.LastFile == state.LastFile)
+        panel.WatchFolder == state.WatchFolder && panel.LastFile == state.LastFile &&
+        panel.LastFailure == state.LastFailure)
         return;
     panel = state;
     m_view.panelChanged(folder, panel);
@@ -50,8 +63,10 @@ void TranslatorCore::ShowWatchFolderState(int folder)
     PanelState state = m_panels[folder];
     state.Enabled = settings.Active;
     state.WatchFolder = settings.Path;
-    if (!settings.Active)
+    if (!settings.Active) {
         state.LastFile.clear();
+        state.LastFailure.clear();
+    }
     setPanel(folder, state);
 }
 

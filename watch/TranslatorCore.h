@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -32,7 +33,8 @@ struct PanelState {
     bool Enabled = true;  // frameWatch and its four labels
     QString FrameCaption; // "Watch Folder 1", then the status text of the last completed scan
     QString WatchFolder;  // lblWatchFolder: the folder's Path
-    QString LastFile;     // lblLastFile
+    QString LastFile;     // lblLastFile: "Day1.TVX  14:05:33", or "Day1.xlsx not made" after a failure
+    QString LastFailure;  // why LastFile was not made; empty after a success
 };
 
 // The window (or the headless runner) behind the core: it owns the timers and shows the panels.
@@ -68,7 +70,8 @@ public:
 
     TranslatorCore(QString programDir, const Clock &clock, WatchView &view);
 
-    // Start-up after the caption: settings, router configuration, the empty queue, both panels.
+    // Start-up after the caption: settings, router configuration, the empty queue, both panels. A missing or
+    // unreadable DWX.INI or RT-IN1.LST is noted in the log of each active folder.
     void Form_Load();
     // One step of the resumable folder scan.
     void timeMain_Timer();
@@ -81,6 +84,8 @@ public:
     WatchSettingsTable &WatchFolderSettings() { return m_settings; }
     const RouterConfig &Router() const { return m_router; }
     const PanelState &panel(int folder) const { return m_panels[folder]; }
+    // What the last Form_Load found wrong with the router configuration, one line each; empty when all was read.
+    const QStringList &StartupNotices() const { return m_startupNotices; }
 
     // Scan and queue state, readable by tests.
     int16_t ScanState() const { return m_scanState; }
@@ -121,6 +126,9 @@ private:
     void Enqueue(int16_t folder, const QString &fileName);
     void FreeRequest(size_t index);
     void Log(int16_t folder, const QString &message);
+    // Logs the failure and shows it on the folder's panel until its next success.
+    void ReportNotMade(int16_t folder, const QString &fileName, const QString &reason);
+    void ShowNotMade(int16_t folder, const QString &fileName, const QString &reason);
     // The conversion of one request; the caller frees it afterwards.
     // True when the workbook was saved again while it was being converted, so the event file may be stale.
     bool Convert(const ConversionRequest &request);
@@ -130,6 +138,7 @@ private:
     WatchView &m_view;
     WatchSettingsTable m_settings{};
     RouterConfig m_router;
+    QStringList m_startupNotices;
     std::array<PanelState, WatchFolderCount + 1> m_panels{};
     int16_t m_scanState = 0;
     int16_t m_scanFolder = 0;
@@ -138,6 +147,7 @@ private:
     std::vector<FolderFileEntry> m_eventFiles;
     std::array<int32_t, WatchFolderCount + 1> m_spreadsheetCount{};
     std::array<int32_t, WatchFolderCount + 1> m_eventFileCount{};
+    QString m_listingProblem; // why the folder being scanned could not be listed; empty when it could
     std::vector<ConversionRequest> m_queue;
     EventList m_events;
 

@@ -106,13 +106,15 @@ TEST_F(Dispatch, EveryFailedWriteIsLoggedAndRetried)
     const QString notMade =
         "TVX File not made for : Day1.xlsx (cannot write " + watch1 + "Day1.TVX: Filename refers to a directory)";
     EXPECT_EQ(Messages(view), (QStringList{make, notMade, make, notMade}));
-    EXPECT_TRUE(core->panel(1).LastFile.isEmpty());
+    EXPECT_EQ(core->panel(1).LastFile, "Day1.xlsx not made"); // until the next success
+    EXPECT_EQ(core->panel(1).LastFailure, notMade.section(u'(', 1).chopped(1));
 
     ASSERT_TRUE(QDir(watch1).rmdir(QStringLiteral("Day1.TVX")));
     scanOnce();
     core->timeWatch_Timer();
     EXPECT_EQ(Messages(view).size(), 5);
     EXPECT_EQ(core->panel(1).LastFile, "Day1.TVX  14:05:33");
+    EXPECT_TRUE(core->panel(1).LastFailure.isEmpty());
 }
 
 TEST_F(Dispatch, RequestOfAFolderWhosePathWasClearedTouchesNothing)
@@ -130,6 +132,81 @@ TEST_F(Dispatch, RequestOfAFolderWhosePathWasClearedTouchesNothing)
     EXPECT_TRUE(pending().isEmpty());
     EXPECT_FALSE(QFile::exists(watch1 + "Day1.TVX"));
     EXPECT_TRUE(view.logLines.empty());
+}
+
+const QString Fixtures = QStringLiteral(TAVREL_SOURCE_DIR "/tests/fixtures/");
+
+// Rows of the fixture schedule that make no event, and events whose source RT-IN1.LST does not list, are logged
+// after the Make line; the event file is the golden one all the same.
+TEST_F(Dispatch, LogsUnusedRowsAndUnknownSourcesAfterTheMakeLine)
+{
+    for (const char *name : {"DWX.INI", "RT-IN1.LST"})
+        ASSERT_TRUE(QFile::copy(Fixtures + "config/" + name, programDir.filePath(QLatin1String(name))));
+    core->Form_Load();
+    clock.set(QDateTime(QDate(2026, 12, 5), QTime(9, 0)));
+    activate(1, watch1);
+    ASSERT_TRUE(QFile::copy(Fixtures + "schedules/schedule-libreoffice.xlsx", watch1 + "Day1.xlsx"));
+    scanOnce();
+    core->timeWatch_Timer();
+    EXPECT_EQ(ReadBytes(watch1 + "Day1.TVX"), ReadBytes(Fixtures + "expected/schedule.TVX"));
+    EXPECT_EQ(Messages(view).join(u'\n').toStdString(),
+              "Make TVX File for : Day1.xlsx\n"
+              "Row 8: source \"Unknown Source\" is not in RT-IN1.LST, input 0 used\n"
+              "Row 9 not used: VR number outside 1 to 32\n"
+              "Row 10 not used: VR number outside 1 to 32\n"
+              "Row 11 not used: VR number outside 1 to 32\n"
+              "Row 12 not used: event name empty\n"
+              "Row 13 not used: source name empty");
+}
+
+struct StartUpCase {
+    const char *name;
+    std::function<void(const QString &programDir)> prepare;
+    QStringList notices; // "DIR" stands for the program folder
+};
+
+// Each active folder's log, and no other, says at start-up what is wrong with the router configuration.
+TEST(StartUp, MissingOrUnreadableRouterFilesAreLoggedForEachActiveFolder)
+{
+    const StartUpCase cases[] = {
+        {"missing",
+         [](const QString &) {},
+         {"DWX.INI not found in DIR: default destinations used",
+          "RT-IN1.LST not found in DIR: sources not matched, input 0 used"}},
+        {"folders in their place",
+         [](const QString &dir) {
+             ASSERT_TRUE(QDir(dir).mkdir("DWX.INI"));
+             ASSERT_TRUE(QDir(dir).mkdir("RT-IN1.LST"));
+         },
+         {"DWX.INI cannot be read: is a folder: default destinations used",
+          "RT-IN1.LST cannot be read: is a folder: sources not matched, input 0 used"}},
+        {"present",
+         [](const QString &dir) {
+             for (const char *name : {"DWX.INI", "RT-IN1.LST"})
+                 ASSERT_TRUE(QFile::copy(Fixtures + "config/" + name, dir + u'/' + QLatin1String(name)));
+         },
+         {}},
+    };
+    for (const StartUpCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir programDir;
+        c.prepare(programDir.path());
+        WriteBytes(TranslatorIniPath(programDir.path()), "[Watch_Folder_1_Settings]\r\nActive=1\r\nPath=/srv/in/\r\n");
+        ManualClock clock(QDateTime(QDate(2026, 12, 4), QTime(14, 5, 33)));
+        RecordingView view;
+        TranslatorCore core(programDir.path(), clock, view);
+        core.Form_Load();
+
+        QStringList notices = c.notices;
+        notices.replaceInStrings(QStringLiteral("DIR"), programDir.path());
+        EXPECT_EQ(core.StartupNotices(), notices);
+        QByteArray log;
+        for (const QString &notice : std::as_const(notices))
+            log += "12-04-2026  14:05:33 " + notice.toUtf8() + "\r\n";
+        EXPECT_EQ(ReadBytes(LogFilePath(programDir.path(), 1, QDate(2026, 12, 4))), log);
+        EXPECT_FALSE(QFile::exists(LogFilePath(programDir.path(), 2, QDate(2026, 12, 4))));
+        EXPECT_TRUE(view.logLines.empty()); // the caller shows the notices once
+    }
 }
 
 TEST(DispatchEndToEnd, ConvertsADroppedScheduleThroughBothHandlers)
@@ -152,8 +229,8 @@ TEST(DispatchEndToEnd, ConvertsADroppedScheduleThroughBothHandlers)
     const QByteArray eventFile = ReadBytes(watch + "Day1.TVX");
     EXPECT_TRUE(eventFile.startsWith("DWX300\r\n"));
     EXPECT_EQ(eventFile.count("\r\n"), 1 + 13);
-    EXPECT_EQ(ReadBytes(LogFilePath(programDir.path(), 1, QDate(2026, 12, 4))),
-              "12-04-2026  14:05:33 Make TVX File for : Day1.xlsx\r\n");
+    EXPECT_TRUE(ReadBytes(LogFilePath(programDir.path(), 1, QDate(2026, 12, 4)))
+                    .endsWith("\r\n12-04-2026  14:05:33 Make TVX File for : Day1.xlsx\r\n"));
     EXPECT_EQ(core.panel(1).LastFile, "Day1.TVX  14:05:33");
 
     // The new event file is newer than the workbook: the next scan of the folder queues nothing.

@@ -157,7 +157,7 @@ TEST_F(Scan, DeactivatedFolderEmptiesItsLastFileButKeepsItsCaption)
     EXPECT_EQ(core->panel(1).FrameCaption, caption);
 }
 
-TEST_F(Scan, PathWithoutSeparatorListsThatFolderAndEmptyPathNothing)
+TEST_F(Scan, PathWithoutSeparatorListsThatFolderAndEmptyPathNoFolder)
 {
     activate(1, watch1.chopped(1));
     addFile(watch1, QStringLiteral("Day1.xlsx"), 100);
@@ -170,7 +170,7 @@ TEST_F(Scan, PathWithoutSeparatorListsThatFolderAndEmptyPathNothing)
 
     core->WatchFolderSettings()[1].Path.clear();
     scanOnce();
-    EXPECT_EQ(core->panel(1).FrameCaption, QStringLiteral("Watch Folder 1  (0 XLS Files) (0 TVX Files)"));
+    EXPECT_EQ(core->panel(1).FrameCaption, QStringLiteral("Watch Folder 1  (folder not found)"));
 }
 
 } // namespace
