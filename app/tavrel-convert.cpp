@@ -29,10 +29,15 @@ void writeOut(const QByteArray &bytes)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
-void reportFailure(const QString &name, const QString &reason)
+void writeError(const QString &text)
 {
-    const QByteArray line = QStringLiteral("tavrel-convert: %1: %2\n").arg(name, reason).toUtf8();
+    const QByteArray line = (QStringLiteral("tavrel-convert: ") + text + u'\n').toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+}
+
+void reportWorkbook(const QString &name, const QString &reason)
+{
+    writeError(name + QStringLiteral(": ") + reason);
 }
 
 int usageError(const QString &problem)
@@ -119,7 +124,7 @@ int checkWorkbooks(const QStringList &workbooks)
     for (const QString &workbook : workbooks) {
         const WorkbookCells cells = ReadWorkbookCells(workbook);
         if (!cells.ok()) {
-            reportFailure(workbook, cells.error);
+            reportWorkbook(workbook, cells.error);
             status = ExitFailed;
             continue;
         }
@@ -210,9 +215,13 @@ int main(int argc, char *argv[])
 
     const QString configDir =
         parser.isSet(configDirOption) ? parser.value(configDirOption) : QCoreApplication::applicationDirPath();
+    if (!QFileInfo(configDir).isDir())
+        return usageError(QStringLiteral("--config-dir: no such folder: ") + configDir);
     RouterConfig router;
-    LoadRouterDestinations(configDir, router);
-    LoadRouterInputs(configDir, router);
+    for (const QString &notice : {LoadRouterDestinations(configDir, router), LoadRouterInputs(configDir, router)}) {
+        if (!notice.isEmpty())
+            writeError(QStringLiteral("warning: ") + notice);
+    }
 
     int status = ExitOk;
     EventList events;
@@ -226,11 +235,14 @@ int main(int argc, char *argv[])
             target = QFileInfo(workbook).dir().filePath(eventFileName(workbook));
 
         events.Reset();
-        QString failure = ReadScheduleWorkbook(workbook, router, today, events);
+        QStringList rowNotes;
+        QString failure = ReadScheduleWorkbook(workbook, router, today, events, &rowNotes);
+        for (const QString &note : std::as_const(rowNotes))
+            reportWorkbook(workbook, note);
         if (failure.isEmpty())
             failure = WriteEventFile(target, events);
         if (!failure.isEmpty()) {
-            reportFailure(workbook, failure);
+            reportWorkbook(workbook, failure);
             status = ExitFailed;
         }
     }

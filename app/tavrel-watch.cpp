@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
-
 #include <csignal>
 #include <cstdio>
 
@@ -55,6 +54,38 @@ private:
     QTimer m_timeWatch;
 };
 
+constexpr char UsageLine[] = "usage: tavrel-watch [--program-dir DIR]\n";
+
+void print(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int usageError(const QString &problem)
+{
+    print(stderr, QStringLiteral("tavrel-watch: ") + problem + u'\n' + QLatin1String(UsageLine));
+    return 2;
+}
+
+// What the service works with, so its journal shows a wrong folder or a missing file from the first lines on.
+void printStart(const TranslatorCore &core)
+{
+    QString text = QStringLiteral("tavrel-watch: program folder ") + core.programDir() + u'\n';
+    for (int folder = 1; folder <= WatchFolderCount; ++folder) {
+        const auto &settings = core.WatchFolderSettings()[static_cast<size_t>(folder)];
+        const QString number = QString::number(folder);
+        text += settings.Active
+                    ? QStringLiteral("tavrel-watch: watching folder ") + number + QStringLiteral(": ") + settings.Path
+                    : QStringLiteral("tavrel-watch: folder ") + number + QStringLiteral(" inactive");
+        text += u'\n';
+    }
+    for (const QString &notice : core.StartupNotices())
+        text += QStringLiteral("tavrel-watch: ") + notice + u'\n';
+    print(stdout, text);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -73,19 +104,30 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Converts schedule workbooks dropped into the watch folders into Tavrel event files."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption programDirOption(
         QStringLiteral("program-dir"),
         QStringLiteral("Folder holding Translator.ini, DWX.INI, RT-IN1.LST and Logs (default: the executable's)."),
         QStringLiteral("DIR"), QCoreApplication::applicationDirPath());
     parser.addOption(programDirOption);
-    parser.process(app);
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
+        print(stdout, parser.helpText());
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        print(stdout, QStringLiteral("tavrel-watch " TAVREL_VERSION "\n"));
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unexpected argument: ") + parser.positionalArguments().constFirst());
 
     const QString programDirValue = parser.value(programDirOption);
     const QString programDir = QDir(programDirValue).absolutePath();
     if (programDirValue.isEmpty() || !QDir(programDir).exists()) {
-        std::fprintf(stderr, "tavrel-watch: no such folder: %s\n", qUtf8Printable(programDirValue));
+        print(stderr, QStringLiteral("tavrel-watch: no such folder: ") + programDirValue + u'\n');
         return 2;
     }
 
@@ -93,6 +135,7 @@ int main(int argc, char *argv[])
     HeadlessView view;
     TranslatorCore core(programDir, clock, view);
     core.Form_Load();
+    printStart(core);
     view.start(core);
 
     // Ticks run to their end, so a stop seen here always falls between two of them.

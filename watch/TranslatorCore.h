@@ -82,6 +82,7 @@ public:
 
     const QString &programDir() const { return m_programDir; }
     WatchSettingsTable &WatchFolderSettings() { return m_settings; }
+    const WatchSettingsTable &WatchFolderSettings() const { return m_settings; }
     const RouterConfig &Router() const { return m_router; }
     const PanelState &panel(int folder) const { return m_panels[folder]; }
     // What the last Form_Load found wrong with the router configuration, one line each; empty when all was read.

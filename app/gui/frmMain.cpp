@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPalette>
 #include <QScreen>
 #include <QSessionManager>
 #include <QTimer>
@@ -32,6 +33,12 @@ void centreOver(QWidget *window, const QWidget *owner)
     frame.moveCenter(owner->frameGeometry().center());
     const QRect screen = owner->screen()->availableGeometry();
     window->move(std::max(frame.left(), screen.left()), std::max(frame.top(), screen.top()));
+}
+
+// Qt's palette has no error role: a red that reads on the window's own background, dark or light.
+QColor ErrorColour(const QPalette &palette)
+{
+    return palette.color(QPalette::Window).lightness() < 128 ? QColor(0xFF, 0x6B, 0x6B) : QColor(0xC0, 0x00, 0x00);
 }
 
 } // namespace
@@ -208,10 +215,21 @@ void frmMain::panelChanged(int folder, const PanelState &state)
         }
     }
     if (lblWatchFolder[folder]->text() != state.WatchFolder) {
-        lblWatchFolder[folder]->setText(state.WatchFolder);
+        QLabel *label = lblWatchFolder[folder];
+        label->setText(state.WatchFolder);
+        // A path wider than its label is cut off; the whole of it is one hover away.
+        const bool cut = label->fontMetrics().horizontalAdvance(state.WatchFolder) > label->contentsRect().width();
+        label->setToolTip(cut ? state.WatchFolder : QString());
     }
-    if (lblLastFile[folder]->text() != state.LastFile) {
-        lblLastFile[folder]->setText(state.LastFile);
+    if (lblLastFile[folder]->text() != state.LastFile || lblLastFile[folder]->toolTip() != state.LastFailure) {
+        QLabel *label = lblLastFile[folder];
+        label->setText(state.LastFile);
+        label->setToolTip(state.LastFailure);
+        // Only the text colour is set, so the label keeps following the window's palette otherwise.
+        QPalette palette;
+        if (!state.LastFailure.isEmpty())
+            palette.setColor(QPalette::WindowText, ErrorColour(label->parentWidget()->palette()));
+        label->setPalette(palette);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -107,6 +108,91 @@ TEST_F(ConvertCliTest, FailuresAreReportedAndTheOthersStillConverted)
     EXPECT_TRUE(lines[1].startsWith("tavrel-convert: " + blocked.toUtf8() + ": cannot write ")) << lines[1].data();
     EXPECT_EQ(files(), (QStringList{"Bad.xlsx", "Blocked.xlsx", "Good.TVX", "Good.xlsx"}));
     EXPECT_EQ(ReadAll(m_dir.filePath(QStringLiteral("Good.TVX"))), m_expected);
+}
+
+struct MessageCase {
+    const char *name;
+    // Prepares the case in dir and returns the arguments.
+    std::function<QStringList(const QString &dir)> arguments;
+    int exitCode;
+    QByteArray err; // "DIR" stands for dir
+};
+
+// What is wrong is said in so many words: usage errors exit 2, unreadable workbooks 1, warnings keep 0.
+TEST_F(ConvertCliTest, MessagesSayWhatIsWrong)
+{
+    const QString day = QStringLiteral("--date=2026-12-05");
+    const auto put = [](const QString &path, const QByteArray &bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    const MessageCase cases[] = {
+        {"config folder missing",
+         [&](const QString &dir) {
+             return QStringList{"--config-dir", dir + "/none", dir + "/Day1.xlsx"};
+         },
+         2, "tavrel-convert: --config-dir: no such folder: DIR/none\n"},
+        {"config folder without DWX.INI and RT-IN1.LST",
+         [&](const QString &dir) {
+             QFile::copy(Fixtures + "schedules/example-libreoffice.xlsx", dir + "/Day1.xlsx");
+             return QStringList{"--config-dir", dir, day, dir + "/Day1.xlsx"};
+         },
+         0,
+         "tavrel-convert: warning: DWX.INI not found in DIR: default destinations used\n"
+         "tavrel-convert: warning: RT-IN1.LST not found in DIR: sources not matched, input 0 used\n"},
+        {"unused rows and an unknown source",
+         [&](const QString &dir) {
+             QFile::copy(Fixtures + "schedules/schedule-libreoffice.xlsx", dir + "/Day1.xlsx");
+             return QStringList{"--config-dir", Fixtures + "config", day, dir + "/Day1.xlsx"};
+         },
+         0,
+         "tavrel-convert: DIR/Day1.xlsx: Row 8: source \"Unknown Source\" is not in RT-IN1.LST, input 0 used\n"
+         "tavrel-convert: DIR/Day1.xlsx: Row 9 not used: VR number outside 1 to 32\n"
+         "tavrel-convert: DIR/Day1.xlsx: Row 10 not used: VR number outside 1 to 32\n"
+         "tavrel-convert: DIR/Day1.xlsx: Row 11 not used: VR number outside 1 to 32\n"
+         "tavrel-convert: DIR/Day1.xlsx: Row 12 not used: event name empty\n"
+         "tavrel-convert: DIR/Day1.xlsx: Row 13 not used: source name empty\n"},
+        {"folder as workbook",
+         [&](const QString &dir) {
+             return QStringList{"--config-dir", Fixtures + "config", dir};
+         },
+         1, "tavrel-convert: DIR: is a folder\n"},
+        {"legacy xls",
+         [&](const QString &dir) {
+             put(dir + "/Old.xlsx", CompoundFileBytes({"\x05" "SummaryInformation", "Workbook"}));
+             return QStringList{"--config-dir", Fixtures + "config", dir + "/Old.xlsx"};
+         },
+         1, "tavrel-convert: DIR/Old.xlsx: legacy .xls workbook: save it as .xlsx\n"},
+        {"Excel 5 xls, stream in the second directory sector",
+         [&](const QString &dir) {
+             put(dir + "/Old.xlsx", CompoundFileBytes({"A", "B", "C", "D", "Book"}));
+             return QStringList{"--config-dir", Fixtures + "config", dir + "/Old.xlsx"};
+         },
+         1, "tavrel-convert: DIR/Old.xlsx: legacy .xls workbook: save it as .xlsx\n"},
+        {"encrypted xlsx",
+         [&](const QString &dir) {
+             put(dir + "/Locked.xlsx", CompoundFileBytes({"\x06" "DataSpaces", "EncryptionInfo", "EncryptedPackage"}));
+             return QStringList{"--config-dir", Fixtures + "config", dir + "/Locked.xlsx"};
+         },
+         1, "tavrel-convert: DIR/Locked.xlsx: encrypted workbook\n"},
+        {"OpenDocument renamed",
+         [&](const QString &dir) {
+             WriteZip(dir + "/Sheet.xlsx", {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+                                            {"content.xml", "<office:document-content/>"}});
+             return QStringList{"--config-dir", Fixtures + "config", dir + "/Sheet.xlsx"};
+         },
+         1, "tavrel-convert: DIR/Sheet.xlsx: OpenDocument spreadsheet, not .xlsx\n"},
+    };
+    for (const MessageCase &c : cases) {
+        QTemporaryDir dir;
+        const CliResult run = RunConvert(c.arguments(dir.path()));
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
+        const QByteArray err = QByteArray(c.err).replace("DIR", dir.path().toUtf8());
+        if (c.exitCode == 2)
+            EXPECT_TRUE(run.err.startsWith(err + "usage: ")) << c.name << "\n" << run.err.toStdString();
+        else
+            EXPECT_EQ(run.err.toStdString(), err.toStdString()) << c.name;
+    }
 }
 
 TEST_F(ConvertCliTest, CheckPrintsOneJsonLinePerUsedRow)

@@ -226,6 +226,31 @@ private Q_SLOTS:
         QCOMPARE(window->core().WatchFolderSettings()[1].Path, DefaultWatchPath());
         QVERIFY(!QFile::exists(TranslatorIniPath(m_dir->path())));
     }
+
+    // A failed conversion stands out with its reason until the next success; a cut-off path shows whole on hover.
+    void panelShowsAFailureAndAWholeLongPath()
+    {
+        const auto window = start();
+        auto *lastFile = Child<QLabel>(window.get(), QStringLiteral("lblLastFile1"));
+        auto *watchFolder = Child<QLabel>(window.get(), QStringLiteral("lblWatchFolder1"));
+        const QColor normal = lastFile->palette().color(QPalette::WindowText);
+        PanelState state = window->core().panel(1);
+        state.LastFile = QStringLiteral("Day1.xlsx not made");
+        state.LastFailure = QStringLiteral("cannot write /srv/in/Day1.TVX: No space left on device");
+        state.WatchFolder = QStringLiteral("/srv/") + QString(200, u'x') + u'/';
+        window->panelChanged(1, state);
+        QCOMPARE(lastFile->toolTip(), state.LastFailure);
+        QVERIFY(lastFile->palette().color(QPalette::WindowText) != normal);
+        QCOMPARE(watchFolder->toolTip(), state.WatchFolder);
+
+        state.LastFile = QStringLiteral("Day1.TVX  14:05:33");
+        state.LastFailure.clear();
+        state.WatchFolder = QStringLiteral("/srv/in/");
+        window->panelChanged(1, state);
+        QCOMPARE(lastFile->toolTip(), QString());
+        QCOMPARE(lastFile->palette().color(QPalette::WindowText), normal);
+        QCOMPARE(watchFolder->toolTip(), QString());
+    }
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -39,7 +39,7 @@ bool WaitFor(const std::function<bool()> &condition, std::chrono::seconds limit)
     return true;
 }
 
-TEST(WatchCli, VersionAndMissingProgramFolder)
+TEST(WatchCli, VersionAndWrongUsage)
 {
     QProcess version;
     version.start(WatchExe, {QStringLiteral("--version")});
@@ -47,10 +47,22 @@ TEST(WatchCli, VersionAndMissingProgramFolder)
     EXPECT_EQ(version.exitCode(), 0);
     EXPECT_EQ(version.readAllStandardOutput(), QByteArray("tavrel-watch " TAVREL_VERSION "\n"));
 
-    QProcess missing;
-    missing.start(WatchExe, {QStringLiteral("--program-dir"), QStringLiteral("/nonexistent/tavrel")});
-    ASSERT_TRUE(missing.waitForFinished(10000));
-    EXPECT_EQ(missing.exitCode(), 2);
+    const struct {
+        QStringList arguments;
+        QByteArray err;
+    } cases[] = {
+        {{"--program-dir", "/nonexistent/tavrel"}, "tavrel-watch: no such folder: /nonexistent/tavrel\n"},
+        {{"--bogus"}, "tavrel-watch: Unknown option 'bogus'.\nusage: tavrel-watch [--program-dir DIR]\n"},
+        {{"--program-dir", "/tmp", "stray"},
+         "tavrel-watch: unexpected argument: stray\nusage: tavrel-watch [--program-dir DIR]\n"},
+    };
+    for (const auto &c : cases) {
+        QProcess run;
+        run.start(WatchExe, c.arguments);
+        ASSERT_TRUE(run.waitForFinished(10000));
+        EXPECT_EQ(run.exitCode(), 2) << c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.readAllStandardError().toStdString(), c.err.toStdString());
+    }
 }
 
 TEST(WatchCli, ConvertsDroppedAndResavedSchedulesAndStopsOnSigterm)
@@ -84,7 +96,18 @@ TEST(WatchCli, ConvertsDroppedAndResavedSchedulesAndStopsOnSigterm)
     ASSERT_TRUE(watcher.waitForFinished(10000));
     EXPECT_EQ(watcher.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(watcher.exitCode(), 0);
-    EXPECT_EQ(watcher.readAllStandardOutput().count("Make TVX File for : Day1.xlsx\n"), 2);
+    const QByteArray out = watcher.readAllStandardOutput();
+    const QByteArray dir = QFile::encodeName(programDir.path());
+    EXPECT_TRUE(out.startsWith("tavrel-watch: program folder " + dir +
+                               "\ntavrel-watch: watching folder 1: " + QFile::encodeName(watch) +
+                               "\ntavrel-watch: folder 2 inactive\n"
+                               "tavrel-watch: DWX.INI not found in " +
+                               dir +
+                               ": default destinations used\n"
+                               "tavrel-watch: RT-IN1.LST not found in " +
+                               dir + ": sources not matched, input 0 used\n"))
+        << out.toStdString();
+    EXPECT_EQ(out.count("Make TVX File for : Day1.xlsx\n"), 2);
 }
 
 } // namespace

@@ -297,7 +297,7 @@ TEST_F(WorkbookReaderTest, ReasonsForFilesThatAreNoWorkbook)
 {
     EXPECT_EQ(ReadWorkbookCells(path("missing.xlsx")).error, "file not found");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.xlsx")));
-    EXPECT_EQ(ReadWorkbookCells(path("folder.xlsx")).error, "not an xlsx workbook");
+    EXPECT_EQ(ReadWorkbookCells(path("folder.xlsx")).error, "is a folder");
     ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.xlsx")).constData(), 0600), 0); // opening it would wait for a writer
     EXPECT_EQ(ReadWorkbookCells(path("pipe.xlsx")).error, "not an xlsx workbook");
 

@@ -24,6 +24,10 @@ bool WriteTestWorkbook(const QString &path, const QString &sheetDataXml, const Q
 // A schedule whose only row, 5, is one valid event: VR 1, 12:00 to 12:15, "News" from "CAM 1".
 bool WriteOneEventSchedule(const QString &path);
 
+// An OLE compound file (the container of .xls and of encrypted .xlsx workbooks) whose directory holds a root
+// entry and an empty stream for each name, spread over as many 512-byte sectors as they need.
+QByteArray CompoundFileBytes(const QStringList &streamNames);
+
 // Replaces the entry called name (exact match) or appends it.
 void SetPart(XlsxParts &parts, const QString &name, const QByteArray &content);
 // Removes the entry called name (exact match).
