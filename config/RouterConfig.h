@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+
 #include <array>
 #include <cstdint>
 #include <vector>

@@ -15,6 +15,8 @@ constexpr int EntrySize = 128;
 constexpr std::uint32_t MaxRegularSector = 0xFFFFFFFA;
 // A directory of this many sectors holds thousands of entries; a longer chain is a loop or garbage.
 constexpr int MaxDirectorySectors = 4096;
+// Sector reads one look may take, so that a file of crafted chains cannot keep a conversion busy.
+constexpr int SectorReadBudget = 65536;
 
 class CompoundReader
 {
@@ -40,7 +42,8 @@ public:
 
     std::optional<QByteArray> sector(std::uint32_t index)
     {
-        if (index > MaxRegularSector || !m_file.seek((qint64(index) + 1) * m_sectorSize))
+        if (index > MaxRegularSector || m_reads++ >= SectorReadBudget ||
+            !m_file.seek((qint64(index) + 1) * m_sectorSize))
             return std::nullopt;
         QByteArray bytes = m_file.read(m_sectorSize);
         if (bytes.size() != m_sectorSize)
@@ -87,6 +90,7 @@ private:
     QFile &m_file;
     QByteArray m_header;
     int m_sectorSize = 0;
+    int m_reads = 0;
 };
 
 } // namespace

@@ -66,7 +66,8 @@ void TranslatorCore::timeWatch_Timer()
     for (size_t i = 0; i < m_queue.size(); ++i) {
         if (m_queue[i].Pending && m_queue[i].FileName.size() > 4) {
             const ConversionRequest request = m_queue[i];
-            const bool savedMeanwhile = request.Folder >= 1 && request.Folder <= WatchFolderCount && Convert(request);
+            const bool savedMeanwhile =
+                request.Folder >= 1 && request.Folder <= WatchFolderCount && Convert(request);
             FreeRequest(i);
             // Its event file is newer than that save, so the scan would take the workbook for converted.
             if (savedMeanwhile)

@@ -159,7 +159,7 @@ TEST_F(ConvertCliTest, MessagesSayWhatIsWrong)
          1, "tavrel-convert: DIR: is a folder\n"},
         {"legacy xls",
          [&](const QString &dir) {
-             put(dir + "/Old.xlsx", CompoundFileBytes({"\x05" "SummaryInformation", "Workbook"}));
+             put(dir + "/Old.xlsx", CompoundFileBytes({"\005SummaryInformation", "Workbook"}));
              return QStringList{"--config-dir", Fixtures + "config", dir + "/Old.xlsx"};
          },
          1, "tavrel-convert: DIR/Old.xlsx: legacy .xls workbook: save it as .xlsx\n"},
@@ -171,7 +171,7 @@ TEST_F(ConvertCliTest, MessagesSayWhatIsWrong)
          1, "tavrel-convert: DIR/Old.xlsx: legacy .xls workbook: save it as .xlsx\n"},
         {"encrypted xlsx",
          [&](const QString &dir) {
-             put(dir + "/Locked.xlsx", CompoundFileBytes({"\x06" "DataSpaces", "EncryptionInfo", "EncryptedPackage"}));
+             put(dir + "/Locked.xlsx", CompoundFileBytes({"\006DataSpaces", "EncryptionInfo", "EncryptedPackage"}));
              return QStringList{"--config-dir", Fixtures + "config", dir + "/Locked.xlsx"};
          },
          1, "tavrel-convert: DIR/Locked.xlsx: encrypted workbook\n"},
