@@ -1,5 +1,6 @@
 // The watch core without a window, for servers without a desktop: same timers, same files.
 #include "events/Clock.h"
+#include "watch/FolderWatcher.h"
 #include "watch/TranslatorCore.h"
 
 #include <QCommandLineParser>
@@ -19,7 +20,7 @@ extern "C" void requestStop(int)
     stopRequested = 1;
 }
 
-// Owns the two timers the window would own; panels have nothing to show here.
+// Owns the two timers and the folder watcher the window would own; panels have nothing to show here.
 class HeadlessView final : public WatchView
 {
 public:
@@ -33,6 +34,7 @@ public:
     {
         QObject::connect(&m_timeMain, &QTimer::timeout, [&core] { core.timeMain_Timer(); });
         QObject::connect(&m_timeWatch, &QTimer::timeout, [&core] { core.timeWatch_Timer(); });
+        m_watcher.setHandler([&core](int folder) { core.WatchFolderChanged(folder); });
         m_timeMain.start();
         m_timeWatch.start();
     }
@@ -41,6 +43,8 @@ public:
 
     // Restarts the countdown, so the next tick comes the given time after this one ended.
     void setMainTimerInterval(int milliseconds) override { m_timeMain.setInterval(milliseconds); }
+
+    void watchFolder(int folder, const QString &path) override { m_watcher.watch(folder, path); }
 
     void logLineWritten(int, const QString &line) override
     {
@@ -52,6 +56,7 @@ public:
 private:
     QTimer m_timeMain;
     QTimer m_timeWatch;
+    FolderWatcher m_watcher;
 };
 
 constexpr char UsageLine[] = "usage: tavrel-watch [--program-dir DIR]\n";

@@ -3,7 +3,9 @@
 #include "watch/TranslatorCore.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <charconv>
+#include <limits>
 
 namespace {
 
@@ -26,6 +28,14 @@ QString ClockTime(const QTime &time)
     text += u':';
     AppendTwoDigits(text, time.second());
     return text;
+}
+
+// A file time as ms since 1970; an unknown time reads as long ago.
+qint64 MSecsSinceEpoch(uint64_t fileTime)
+{
+    constexpr qint64 UnixEpochMSecs = 11644473600000;
+    return fileTime == 0 ? std::numeric_limits<qint64>::min() / 2
+                         : static_cast<qint64>(fileTime / 10000) - UnixEpochMSecs;
 }
 
 QString NotMadeMessage(const QString &fileName, const QString &reason)
@@ -66,6 +76,8 @@ void TranslatorCore::timeWatch_Timer()
     for (size_t i = 0; i < m_queue.size(); ++i) {
         if (m_queue[i].Pending && m_queue[i].FileName.size() > 4) {
             const ConversionRequest request = m_queue[i];
+            if (!WorkbookSettled(request))
+                continue;
             const bool savedMeanwhile =
                 request.Folder >= 1 && request.Folder <= WatchFolderCount && Convert(request);
             FreeRequest(i);
@@ -75,6 +87,35 @@ void TranslatorCore::timeWatch_Timer()
             return;
         }
     }
+}
+
+bool TranslatorCore::WorkbookSettled(const ConversionRequest &request)
+{
+    const FolderFileKey key{request.Folder, request.FileName};
+    if (request.Folder < 1 || request.Folder > WatchFolderCount || m_settings[request.Folder].Format != 0 ||
+        m_settings[request.Folder].Path.isEmpty()) {
+        m_settling.remove(key);
+        return true;
+    }
+    const WorkbookSignature signature =
+        SignatureOf(WithTrailingSeparator(m_settings[request.Folder].Path) + request.FileName);
+    const qint64 now = m_clock.now().toMSecsSinceEpoch();
+    // A local write sets the last-write time, which tells exactly when the copy last wrote. A time ahead of the
+    // clock (another machine's), or a change under an old time (a copy that keeps the source's), counts from
+    // when the change was seen.
+    const qint64 written = std::min(MSecsSinceEpoch(signature.lastWriteTime), now);
+    auto seen = m_settling.find(key);
+    if (seen == m_settling.end()) {
+        seen = m_settling.insert(key, Settling{signature, written, now});
+    } else if (seen->signature != signature) {
+        seen->signature = signature;
+        seen->changedAt = written > seen->lastLook ? written : now;
+    }
+    seen->lastLook = now;
+    if (now - seen->changedAt < SettleTime)
+        return false;
+    m_settling.erase(seen);
+    return true;
 }
 
 bool TranslatorCore::Convert(const ConversionRequest &request)

@@ -48,9 +48,21 @@ void ListInto(std::vector<FolderFileEntry> &list, int32_t &count, const QString 
 
 void TranslatorCore::ScanSelectFolder()
 {
-    m_scanFolder = static_cast<int16_t>(m_scanFolder + 1);
-    if (m_scanFolder > WatchFolderCount)
-        m_scanFolder = 1;
+    // An active folder whose change was noticed goes first, the one next in turn if both were; the turn then
+    // continues after it.
+    int16_t next = 0;
+    for (int step = 1; step <= WatchFolderCount && next == 0; ++step) {
+        const auto folder = static_cast<int16_t>((m_scanFolder + step - 1) % WatchFolderCount + 1);
+        if (m_folderChanged[folder] && m_settings[folder].Active)
+            next = folder;
+    }
+    if (next == 0) {
+        next = static_cast<int16_t>(m_scanFolder + 1);
+        if (next > WatchFolderCount)
+            next = 1;
+    }
+    m_scanFolder = next;
+    m_folderChanged[m_scanFolder] = false;
     if (!m_settings[m_scanFolder].Active)
         return;
     m_scanIndex = 0;

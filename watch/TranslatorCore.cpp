@@ -68,10 +68,37 @@ void TranslatorCore::ShowWatchFolderState(int folder)
         state.LastFailure.clear();
     }
     setPanel(folder, state);
+
+    const QString watched = settings.Active ? settings.Path : QString();
+    if (watched != m_watchedPath[folder]) {
+        m_watchedPath[folder] = watched;
+        m_view.watchFolder(folder, watched);
+    }
+}
+
+void TranslatorCore::WatchFolderChanged(int folder)
+{
+    if (folder < 1 || folder > WatchFolderCount)
+        return;
+    m_folderChanged[folder] = true;
+    // During a burst the flag is seen when it ends; before the first tick the start-up wait stands.
+    if (m_pausing) {
+        m_pausing = false;
+        m_view.setMainTimerInterval(ScanBurstInterval);
+    }
+}
+
+bool TranslatorCore::ChangeNoticed() const
+{
+    for (int folder = 1; folder <= WatchFolderCount; ++folder)
+        if (m_folderChanged[folder] && m_settings[folder].Active)
+            return true;
+    return false;
 }
 
 void TranslatorCore::timeMain_Timer()
 {
+    m_pausing = false;
     m_view.setMainTimerInterval(ScanBurstInterval);
     for (int folder = 1; folder <= WatchFolderCount; ++folder)
         ShowWatchFolderState(folder);
@@ -108,8 +135,13 @@ void TranslatorCore::timeMain_Timer()
         break;
     case 6:
         ScanQueueStep();
-        m_view.setMainTimerInterval(ScanPauseInterval);
+        // A change noticed during the burst is scanned next, without the pause.
+        if (!ChangeNoticed()) {
+            m_view.setMainTimerInterval(ScanPauseInterval);
+            m_pausing = true;
+        }
         m_scanState = 0;
+        m_view.watchFolder(m_scanFolder, m_watchedPath[m_scanFolder]);
         break;
     default:
         break;

@@ -52,6 +52,14 @@ public:
         (void)folder;
         (void)line;
     }
+    // Folder (1 or 2) is to be watched at path, its changes reported to TranslatorCore::WatchFolderChanged; an
+    // empty path ends the watch. Asked again after each scan of the folder, so one that appears later is
+    // watched too; a folder that cannot be watched is left to the periodic scan.
+    virtual void watchFolder(int folder, const QString &path)
+    {
+        (void)folder;
+        (void)path;
+    }
 };
 
 // The program-wide tables and the two tick handlers. Everything runs on one thread; each handler runs to its
@@ -67,6 +75,8 @@ public:
     static constexpr int QueueBlock = 1000; // the queue starts with 1001 entries and grows by 1000
     static constexpr int TimesPerTick = 250;
     static constexpr int MatchesPerTick = 50;
+    // A workbook whose size or last-write time changed more recently than this, in ms, is still being written.
+    static constexpr int SettleTime = 500;
 
     TranslatorCore(QString programDir, const Clock &clock, WatchView &view);
 
@@ -79,6 +89,9 @@ public:
     void timeWatch_Timer();
     // Brings panel folder into line with its settings.
     void ShowWatchFolderState(int folder);
+    // Something changed in watch folder folder: its scan starts at the next tick instead of after the pause,
+    // or right after the burst already running.
+    void WatchFolderChanged(int folder);
 
     const QString &programDir() const { return m_programDir; }
     WatchSettingsTable &WatchFolderSettings() { return m_settings; }
@@ -115,9 +128,16 @@ private:
         bool operator==(const WorkbookSignature &) const = default;
     };
     static WorkbookSignature SignatureOf(const QString &path);
+    // When a queued workbook's signature was last seen to change, in ms since 1970 by the clock.
+    struct Settling {
+        WorkbookSignature signature;
+        qint64 changedAt = 0;
+        qint64 lastLook = 0;
+    };
 
     void setPanel(int folder, const PanelState &state);
     void ScanSelectFolder();
+    bool ChangeNoticed() const;
     void ListSpreadsheets(int16_t folder);
     void ListEventFiles(int16_t folder);
     // Reads the times of up to TimesPerTick entries from ScanIndex on; true once the last entry was handled.
@@ -130,6 +150,8 @@ private:
     // Logs the failure and shows it on the folder's panel until its next success.
     void ReportNotMade(int16_t folder, const QString &fileName, const QString &reason);
     void ShowNotMade(int16_t folder, const QString &fileName, const QString &reason);
+    // False while the workbook of a request is still being written; it is looked at again at a later tick.
+    bool WorkbookSettled(const ConversionRequest &request);
     // The conversion of one request; the caller frees it afterwards.
     // True when the workbook was saved again while it was being converted, so the event file may be stale.
     bool Convert(const ConversionRequest &request);
@@ -151,9 +173,13 @@ private:
     QString m_listingProblem; // why the folder being scanned could not be listed; empty when it could
     std::vector<ConversionRequest> m_queue;
     EventList m_events;
+    std::array<bool, WatchFolderCount + 1> m_folderChanged{};
+    bool m_pausing = false; // the last tick set the pause, which a change cuts short
+    std::array<QString, WatchFolderCount + 1> m_watchedPath{};
 
     QHash<FolderFileKey, int32_t> m_pendingIndex; // pending request -> its queue entry
     size_t m_freeHint = 0;                        // no queue entry below it is free
     QHash<QString, PrefixGroup> m_eventFilesByPrefix;
     QHash<FolderFileKey, WorkbookSignature> m_unreadableWorkbooks;
+    QHash<FolderFileKey, Settling> m_settling;
 };

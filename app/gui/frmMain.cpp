@@ -59,6 +59,7 @@ frmMain::frmMain(QString programDir, const Clock &clock, QWidget *parent)
     timeWatch->setObjectName(QStringLiteral("timeWatch"));
     timeWatch->setInterval(TranslatorCore::WatchTimerInterval);
     connect(timeWatch, &QTimer::timeout, this, [this] { m_core.timeWatch_Timer(); });
+    m_folderWatcher.setHandler([this](int folder) { m_core.WatchFolderChanged(folder); });
 #if QT_CONFIG(sessionmanager)
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::commitData);
 #endif
@@ -236,4 +237,9 @@ void frmMain::panelChanged(int folder, const PanelState &state)
 void frmMain::setMainTimerInterval(int milliseconds)
 {
     timeMain->setInterval(milliseconds);
+}
+
+void frmMain::watchFolder(int folder, const QString &path)
+{
+    m_folderWatcher.watch(folder, path);
 }

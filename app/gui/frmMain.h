@@ -1,6 +1,7 @@
 #pragma once
 
 #include "events/Clock.h"
+#include "watch/FolderWatcher.h"
 #include "watch/TranslatorCore.h"
 
 #include <QMainWindow>
@@ -18,7 +19,8 @@ class QTimer;
 class frmAbout;
 class frmSetWatch;
 
-// The main window: two watch-folder panels, three menu commands and the two timers that drive the core.
+// The main window: two watch-folder panels, three menu commands, and the two timers and the folder watcher that
+// drive the core.
 class frmMain : public QMainWindow, public WatchView
 {
     Q_OBJECT
@@ -46,6 +48,7 @@ public:
 
     void panelChanged(int folder, const PanelState &state) override;
     void setMainTimerInterval(int milliseconds) override;
+    void watchFolder(int folder, const QString &path) override;
 
 Q_SIGNALS:
     // The window has closed after a Yes; the program ends.
@@ -73,6 +76,7 @@ private:
     std::array<QLabel *, WatchFolderCount + 1> lblLastFile{};
     QTimer *timeMain = nullptr;
     QTimer *timeWatch = nullptr;
+    FolderWatcher m_folderWatcher;
     QMenu *menuFile = nullptr;
     QAction *menuFileExit = nullptr;
     QMenu *menuSet = nullptr;

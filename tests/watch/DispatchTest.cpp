@@ -49,6 +49,30 @@ TEST_F(Dispatch, ServesTheLowestEntryFirstAndFreesIt)
                                            "Make TVX File for : b.txt", "Make TVX File for : c.txt"}));
 }
 
+TEST_F(Dispatch, WorkbookStillBeingWrittenIsLeftForLater)
+{
+    activate(1, watch1);
+    const QString workbook = watch1 + QStringLiteral("Day1.xlsx");
+    const time_t started = clock.now().toSecsSinceEpoch();
+    WriteBytes(workbook, "PK\x03\x04 first chunk");
+    SetWriteTime(workbook, started);
+    scanOnce();
+    core->timeWatch_Timer();
+    // Then complete, under the time the copy started with, as a copy keeping the source's time leaves it.
+    clock.set(clock.now().addMSecs(400));
+    WriteSchedule(workbook, started);
+    core->timeWatch_Timer();
+    clock.set(clock.now().addMSecs(400));
+    core->timeWatch_Timer();
+    EXPECT_TRUE(view.logLines.empty());
+    EXPECT_EQ(pending(), QStringList{QStringLiteral("1:Day1.xlsx")});
+
+    clock.set(clock.now().addMSecs(100)); // 500 ms after the size changed
+    core->timeWatch_Timer();
+    EXPECT_EQ(Messages(view), QStringList{QStringLiteral("Make TVX File for : Day1.xlsx")});
+    EXPECT_TRUE(QFile::exists(watch1 + QStringLiteral("Day1.TVX")));
+}
+
 TEST_F(Dispatch, NamesTheEventFileAfterThePrefixInTheWatchFolder)
 {
     const QString showFolder = programDir.filePath(QStringLiteral("Show.2024/"));

@@ -260,6 +260,7 @@ TEST_F(Fault, SpreadsheetReplacedBetweenScanAndDispatch)
     scanOnce();
     ASSERT_EQ(pending(), QStringList{QStringLiteral("1:Day1.xlsx")});
     WriteBytes(replacement, "PK\x03\x04 half of a workbook");
+    SetWriteTime(replacement, 400); // long settled, so the dispatch reads it at once
     RenameOver(replacement, workbook);
     core->timeWatch_Timer();
     EXPECT_EQ(ReadBytes(watch1 + QStringLiteral("Day1.TVX")), converted);

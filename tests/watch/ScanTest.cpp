@@ -53,6 +53,45 @@ TEST_F(Scan, StepsAndBudgetsOfOneFolder)
     EXPECT_EQ(pending(), QStringList{QStringLiteral("1:Day1.xlsx")});
 }
 
+TEST_F(Scan, NoticedChangeStartsThatFoldersScanAtTheNextTick)
+{
+    activate(1, watch1);
+    activate(2, watch2);
+    scanOnce();
+    ASSERT_EQ(core->ScanFolder(), 1);
+    addFile(watch1, QStringLiteral("Day1.xlsx"), 100);
+    core->WatchFolderChanged(1);
+    EXPECT_EQ(view.intervals.back(), TranslatorCore::ScanBurstInterval) << "the pause is cut short";
+    core->timeMain_Timer();
+    EXPECT_EQ(core->ScanFolder(), 1) << "ahead of folder 2, whose turn it was";
+    EXPECT_EQ(core->ScanState(), 1);
+    scanOnce();
+    EXPECT_EQ(pending(), QStringList{QStringLiteral("1:Day1.xlsx")});
+    core->timeMain_Timer();
+    EXPECT_EQ(core->ScanFolder(), 2) << "the turn goes on after the changed folder";
+}
+
+TEST_F(Scan, ChangeNoticedDuringABurstIsScannedWhenTheBurstEnds)
+{
+    activate(1, watch1);
+    activate(2, watch2);
+    addFile(watch2, QStringLiteral("Day2.xlsx"), 100);
+    core->timeMain_Timer(); // folder 1 selected
+    core->timeMain_Timer();
+    const size_t intervals = view.intervals.size();
+    core->WatchFolderChanged(2);
+    EXPECT_EQ(view.intervals.size(), intervals) << "the burst keeps its ticks";
+    while (core->ScanState() != 0)
+        core->timeMain_Timer();
+    EXPECT_EQ(core->ScanFolder(), 1);
+    EXPECT_EQ(core->panel(1).FrameCaption, QStringLiteral("Watch Folder 1  (0 XLS Files) (0 TVX Files)"));
+    EXPECT_EQ(view.intervals.back(), TranslatorCore::ScanBurstInterval) << "no pause before folder 2";
+    scanOnce();
+    EXPECT_EQ(core->ScanFolder(), 2);
+    EXPECT_EQ(pending(), QStringList{QStringLiteral("2:Day2.xlsx")});
+    EXPECT_EQ(view.intervals.back(), TranslatorCore::ScanPauseInterval);
+}
+
 struct PairingCase {
     const char *name;
     int16_t format;
