@@ -62,6 +62,7 @@ void TranslatorCore::ScanSelectFolder()
             next = 1;
     }
     m_scanFolder = next;
+    m_scanForChange = m_folderChanged[m_scanFolder];
     m_folderChanged[m_scanFolder] = false;
     if (!m_settings[m_scanFolder].Active)
         return;

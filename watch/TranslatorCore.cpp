@@ -78,14 +78,12 @@ void TranslatorCore::ShowWatchFolderState(int folder)
 
 void TranslatorCore::WatchFolderChanged(int folder)
 {
-    if (folder < 1 || folder > WatchFolderCount)
+    if (folder < 1 || folder > WatchFolderCount || !m_settings[folder].Active)
         return;
     m_folderChanged[folder] = true;
-    // During a burst the flag is seen when it ends; before the first tick the start-up wait stands.
-    if (m_pausing) {
-        m_pausing = false;
-        m_view.setMainTimerInterval(ScanBurstInterval);
-    }
+    // Before the first tick the start-up wait stands.
+    if (m_mainInterval == ScanPauseInterval || m_mainInterval == ScanBurstInterval)
+        setMainTimerInterval(ChangeBurstInterval);
 }
 
 bool TranslatorCore::ChangeNoticed() const
@@ -96,10 +94,15 @@ bool TranslatorCore::ChangeNoticed() const
     return false;
 }
 
+void TranslatorCore::setMainTimerInterval(int milliseconds)
+{
+    m_mainInterval = milliseconds;
+    m_view.setMainTimerInterval(milliseconds);
+}
+
 void TranslatorCore::timeMain_Timer()
 {
-    m_pausing = false;
-    m_view.setMainTimerInterval(ScanBurstInterval);
+    setMainTimerInterval(m_scanForChange || ChangeNoticed() ? ChangeBurstInterval : ScanBurstInterval);
     for (int folder = 1; folder <= WatchFolderCount; ++folder)
         ShowWatchFolderState(folder);
 
@@ -136,10 +139,9 @@ void TranslatorCore::timeMain_Timer()
     case 6:
         ScanQueueStep();
         // A change noticed during the burst is scanned next, without the pause.
-        if (!ChangeNoticed()) {
-            m_view.setMainTimerInterval(ScanPauseInterval);
-            m_pausing = true;
-        }
+        if (!ChangeNoticed())
+            setMainTimerInterval(ScanPauseInterval);
+        m_scanForChange = false;
         m_scanState = 0;
         m_view.watchFolder(m_scanFolder, m_watchedPath[m_scanFolder]);
         break;

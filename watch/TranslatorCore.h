@@ -71,6 +71,8 @@ public:
     static constexpr int WatchTimerInterval = 250;
     static constexpr int ScanBurstInterval = 10;
     static constexpr int ScanPauseInterval = 10000;
+    // A burst for a noticed change runs its ticks back to back: the same steps and budgets, done sooner.
+    static constexpr int ChangeBurstInterval = 0;
     static constexpr int ListBlock = 4000;  // lists start with 4001 entries and grow by 4000
     static constexpr int QueueBlock = 1000; // the queue starts with 1001 entries and grows by 1000
     static constexpr int TimesPerTick = 250;
@@ -90,7 +92,7 @@ public:
     // Brings panel folder into line with its settings.
     void ShowWatchFolderState(int folder);
     // Something changed in watch folder folder: its scan starts at the next tick instead of after the pause,
-    // or right after the burst already running.
+    // or right after the burst already running, which is hurried on.
     void WatchFolderChanged(int folder);
 
     const QString &programDir() const { return m_programDir; }
@@ -138,6 +140,7 @@ private:
     void setPanel(int folder, const PanelState &state);
     void ScanSelectFolder();
     bool ChangeNoticed() const;
+    void setMainTimerInterval(int milliseconds);
     void ListSpreadsheets(int16_t folder);
     void ListEventFiles(int16_t folder);
     // Reads the times of up to TimesPerTick entries from ScanIndex on; true once the last entry was handled.
@@ -174,7 +177,8 @@ private:
     std::vector<ConversionRequest> m_queue;
     EventList m_events;
     std::array<bool, WatchFolderCount + 1> m_folderChanged{};
-    bool m_pausing = false; // the last tick set the pause, which a change cuts short
+    int m_mainInterval = -1;      // the period last set; none before the first tick
+    bool m_scanForChange = false; // the running burst was started by a noticed change
     std::array<QString, WatchFolderCount + 1> m_watchedPath{};
 
     QHash<FolderFileKey, int32_t> m_pendingIndex; // pending request -> its queue entry
