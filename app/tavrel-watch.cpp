@@ -44,7 +44,10 @@ public:
     // Restarts the countdown, so the next tick comes the given time after this one ended.
     void setMainTimerInterval(int milliseconds) override { m_timeMain.setInterval(milliseconds); }
 
-    void watchFolder(int folder, const QString &path) override { m_watcher.watch(folder, path); }
+    void watchFolder(int folder, const QString &path, const QStringList &workbooks) override
+    {
+        m_watcher.watch(folder, path, workbooks);
+    }
 
     void logLineWritten(int, const QString &line) override
     {

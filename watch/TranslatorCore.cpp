@@ -72,7 +72,7 @@ void TranslatorCore::ShowWatchFolderState(int folder)
     const QString watched = settings.Active ? settings.Path : QString();
     if (watched != m_watchedPath[folder]) {
         m_watchedPath[folder] = watched;
-        m_view.watchFolder(folder, watched);
+        m_view.watchFolder(folder, watched, {});
     }
 }
 
@@ -92,6 +92,15 @@ bool TranslatorCore::ChangeNoticed() const
         if (m_folderChanged[folder] && m_settings[folder].Active)
             return true;
     return false;
+}
+
+QStringList TranslatorCore::ListedWorkbooks() const
+{
+    QStringList names;
+    for (const FolderFileEntry &entry : m_spreadsheets)
+        if (entry.Listed && !entry.FileName.isEmpty())
+            names.append(entry.FileName);
+    return names;
 }
 
 void TranslatorCore::setMainTimerInterval(int milliseconds)
@@ -139,11 +148,10 @@ void TranslatorCore::timeMain_Timer()
     case 6:
         ScanQueueStep();
         // A change noticed during the burst is scanned next, without the pause.
-        if (!ChangeNoticed())
-            setMainTimerInterval(ScanPauseInterval);
+        setMainTimerInterval(ChangeNoticed() ? ChangePauseInterval : ScanPauseInterval);
         m_scanForChange = false;
         m_scanState = 0;
-        m_view.watchFolder(m_scanFolder, m_watchedPath[m_scanFolder]);
+        m_view.watchFolder(m_scanFolder, m_watchedPath[m_scanFolder], ListedWorkbooks());
         break;
     default:
         break;

@@ -52,13 +52,15 @@ public:
         (void)folder;
         (void)line;
     }
-    // Folder (1 or 2) is to be watched at path, its changes reported to TranslatorCore::WatchFolderChanged; an
-    // empty path ends the watch. Asked again after each scan of the folder, so one that appears later is
-    // watched too; a folder that cannot be watched is left to the periodic scan.
-    virtual void watchFolder(int folder, const QString &path)
+    // Folder (1 or 2) is to be watched at path, and so are the workbooks of its last scan (bare names), which
+    // may be rewritten in place; changes are reported to TranslatorCore::WatchFolderChanged. An empty path ends
+    // the watch. Asked again after each scan of the folder, so one that appears later is watched too; what
+    // cannot be watched is left to the periodic scan.
+    virtual void watchFolder(int folder, const QString &path, const QStringList &workbooks)
     {
         (void)folder;
         (void)path;
+        (void)workbooks;
     }
 };
 
@@ -73,6 +75,9 @@ public:
     static constexpr int ScanPauseInterval = 10000;
     // A burst for a noticed change runs its ticks back to back: the same steps and budgets, done sooner.
     static constexpr int ChangeBurstInterval = 0;
+    // After a burst, a change noticed meanwhile waits this long, so a file written for minutes does not keep the
+    // scan busy.
+    static constexpr int ChangePauseInterval = 250;
     static constexpr int ListBlock = 4000;  // lists start with 4001 entries and grow by 4000
     static constexpr int QueueBlock = 1000; // the queue starts with 1001 entries and grows by 1000
     static constexpr int TimesPerTick = 250;
@@ -140,6 +145,7 @@ private:
     void setPanel(int folder, const PanelState &state);
     void ScanSelectFolder();
     bool ChangeNoticed() const;
+    QStringList ListedWorkbooks() const;
     void setMainTimerInterval(int milliseconds);
     void ListSpreadsheets(int16_t folder);
     void ListEventFiles(int16_t folder);

@@ -239,7 +239,7 @@ void frmMain::setMainTimerInterval(int milliseconds)
     timeMain->setInterval(milliseconds);
 }
 
-void frmMain::watchFolder(int folder, const QString &path)
+void frmMain::watchFolder(int folder, const QString &path, const QStringList &workbooks)
 {
-    m_folderWatcher.watch(folder, path);
+    m_folderWatcher.watch(folder, path, workbooks);
 }

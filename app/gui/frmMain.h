@@ -48,7 +48,7 @@ public:
 
     void panelChanged(int folder, const PanelState &state) override;
     void setMainTimerInterval(int milliseconds) override;
-    void watchFolder(int folder, const QString &path) override;
+    void watchFolder(int folder, const QString &path, const QStringList &workbooks) override;
 
 Q_SIGNALS:
     // The window has closed after a Yes; the program ends.

@@ -71,6 +71,19 @@ TEST_F(Scan, NoticedChangeStartsThatFoldersScanAtTheNextTick)
     EXPECT_EQ(core->ScanFolder(), 2) << "the turn goes on after the changed folder";
 }
 
+TEST_F(Scan, WatchFollowsTheSettingsAndTheWorkbooksOfTheLastScan)
+{
+    activate(1, watch1);
+    addFile(watch1, QStringLiteral("Day1.xlsx"), 100);
+    addFile(watch1, QStringLiteral("Day1.TVX"), 200);
+    scanOnce();
+    core->WatchFolderSettings()[1].Active = false;
+    core->timeMain_Timer();
+    const QStringList expected{QStringLiteral("1:") + watch1 + u':',
+                               QStringLiteral("1:") + watch1 + QStringLiteral(":Day1.xlsx"), QStringLiteral("1::")};
+    EXPECT_EQ(view.watches, expected) << "asked at the change, after the scan, and at the end";
+}
+
 TEST_F(Scan, ChangeNoticedDuringABurstIsScannedWhenTheBurstEnds)
 {
     activate(1, watch1);
@@ -84,7 +97,7 @@ TEST_F(Scan, ChangeNoticedDuringABurstIsScannedWhenTheBurstEnds)
         core->timeMain_Timer();
     EXPECT_EQ(core->ScanFolder(), 1);
     EXPECT_EQ(core->panel(1).FrameCaption, QStringLiteral("Watch Folder 1  (0 XLS Files) (0 TVX Files)"));
-    EXPECT_EQ(view.intervals.back(), TranslatorCore::ChangeBurstInterval) << "no pause before folder 2";
+    EXPECT_EQ(view.intervals.back(), TranslatorCore::ChangePauseInterval) << "a short wait, not the pause";
     scanOnce();
     EXPECT_EQ(core->ScanFolder(), 2);
     EXPECT_EQ(pending(), QStringList{QStringLiteral("2:Day2.xlsx")});

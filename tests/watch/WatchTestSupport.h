@@ -24,10 +24,15 @@ public:
     void panelChanged(int folder, const PanelState &state) override { panelChanges.push_back({folder, state}); }
     void setMainTimerInterval(int milliseconds) override { intervals.push_back(milliseconds); }
     void logLineWritten(int folder, const QString &line) override { logLines.push_back({folder, line}); }
+    void watchFolder(int folder, const QString &path, const QStringList &workbooks) override
+    {
+        watches.push_back(QString::number(folder) + u':' + path + u':' + workbooks.join(u','));
+    }
 
     std::vector<PanelChange> panelChanges;
     std::vector<int> intervals;
     std::vector<std::pair<int, QString>> logLines;
+    QStringList watches; // "folder:path:workbook,workbook"
 };
 
 inline void WriteBytes(const QString &path, const QByteArray &bytes)
