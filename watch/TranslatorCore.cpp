@@ -147,7 +147,7 @@ void TranslatorCore::timeMain_Timer()
         break;
     case 6:
         ScanQueueStep();
-        // A change noticed during the burst is scanned next, without the pause.
+        // A change noticed during the burst is scanned after a short wait instead of the pause.
         setMainTimerInterval(ChangeNoticed() ? ChangePauseInterval : ScanPauseInterval);
         m_scanForChange = false;
         m_scanState = 0;
