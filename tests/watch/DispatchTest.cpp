@@ -170,6 +170,7 @@ TEST_F(Dispatch, LogsUnusedRowsAndUnknownSourcesAfterTheMakeLine)
     clock.set(QDateTime(QDate(2026, 12, 5), QTime(9, 0)));
     activate(1, watch1);
     ASSERT_TRUE(QFile::copy(Fixtures + "schedules/schedule-libreoffice.xlsx", watch1 + "Day1.xlsx"));
+    SetWriteTime(watch1 + "Day1.xlsx", 100); // long before the clock: settled
     scanOnce();
     core->timeWatch_Timer();
     EXPECT_EQ(ReadBytes(watch1 + "Day1.TVX"), ReadBytes(Fixtures + "expected/schedule.TVX"));
