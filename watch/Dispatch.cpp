@@ -101,9 +101,10 @@ bool TranslatorCore::WorkbookSettled(const ConversionRequest &request)
         SignatureOf(WithTrailingSeparator(m_settings[request.Folder].Path) + request.FileName);
     const qint64 now = m_clock.now().toMSecsSinceEpoch();
     // A local write sets the last-write time, which tells exactly when the copy last wrote. A time ahead of the
-    // clock (another machine's), or a change under an old time (a copy that keeps the source's), counts from
-    // when the change was seen.
-    const qint64 written = std::min(MSecsSinceEpoch(signature.lastWriteTime), now);
+    // clock (another machine's), a change under an old time (a copy that keeps the source's) and a present file
+    // whose times cannot be read (held open by its writer on Windows) count from when they were seen.
+    const bool heldOpen = signature.lastWriteTime == 0 && signature.size >= 0;
+    const qint64 written = heldOpen ? now : std::min(MSecsSinceEpoch(signature.lastWriteTime), now);
     auto seen = m_settling.find(key);
     if (seen == m_settling.end()) {
         seen = m_settling.insert(key, Settling{signature, written, now});
