@@ -50,6 +50,19 @@ public:
             m_text.characters(text);
     }
 
+protected:
+    bool forget() override
+    {
+        std::fill(m_items.begin(), m_items.end(), std::nullopt);
+        m_next = 0;
+        m_count = 0;
+        m_text.take();
+        m_depth = 0;
+        m_itemDepth = 0;
+        m_keep = false;
+        return true;
+    }
+
 private:
     const std::vector<std::int64_t> &m_wanted;
     std::vector<std::optional<QString>> &m_items;

@@ -55,6 +55,13 @@ SheetReader::SheetReader(const CellWindow &window) : m_window(window)
         m_cells.reserve(std::min(m_compactAt, size_t(window.lastRow - window.firstRow + 1) * window.columns.size()));
 }
 
+bool SheetReader::forget()
+{
+    SheetReader fresh(m_window);
+    *this = std::move(fresh);
+    return true;
+}
+
 bool SheetReader::wantsColumn(int column) const
 {
     if (m_window.columns.empty())

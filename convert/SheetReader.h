@@ -31,6 +31,9 @@ public:
     void endElement(XmlNs ns, std::string_view name) override;
     void characters(std::string_view text) override;
 
+protected:
+    bool forget() override;
+
 private:
     enum class Capture { None, Value, Inline };
 

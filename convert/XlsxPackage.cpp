@@ -1,11 +1,13 @@
 #include "convert/XlsxPackage.h"
 
 #include "convert/CompoundFile.h"
+#include "convert/XmlTokenizer.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <zip.h>
 
 namespace {
@@ -21,6 +23,12 @@ QString NormalisedName(QString name)
     while (name.startsWith(u'/'))
         name.remove(0, 1);
     return name.toCaseFolded();
+}
+
+// Chunks grow with the part so that a token spanning many of them is not rescanned endlessly.
+std::int64_t ChunkSize(std::int64_t fed)
+{
+    return std::min(std::max(MinChunkSize, fed), MaxChunkSize);
 }
 
 QString Damaged(const QString &detail)
@@ -166,6 +174,15 @@ QString XlsxPackage::parse(const QString &partName, XmlPartHandler &handler)
     const std::optional<std::uint64_t> index = entryIndex(partName);
     if (!index)
         return Damaged(QStringLiteral("missing part ") + partName);
+    // The quick tokenizer first; where it gives up, expat reads the part again from its start, so that every
+    // result and every reason is expat's.
+    if (handler.restart()) {
+        const std::int64_t budget = m_budget;
+        if (parseQuickly(*index, handler))
+            return {};
+        m_budget = budget;
+        handler.restart();
+    }
     const std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> file(zip_fopen_index(m_archive, *index, 0), zip_fclose);
     if (!file)
         return Damaged(
@@ -176,8 +193,7 @@ QString XlsxPackage::parse(const QString &partName, XmlPartHandler &handler)
     for (;;) {
         zip_int64_t length = 0;
         if (m_budget > 0) {
-            // Chunks grow with the part so that a token spanning many of them is not rescanned endlessly.
-            const int want = int(std::min({std::max<std::int64_t>(MinChunkSize, fed), MaxChunkSize, m_budget}));
+            const int want = int(std::min(ChunkSize(fed), m_budget));
             void *buffer = parser.buffer(want);
             if (!buffer)
                 return QStringLiteral("workbook too large");
@@ -208,6 +224,42 @@ QString XlsxPackage::parse(const QString &partName, XmlPartHandler &handler)
             return Damaged(QStringLiteral("DTD not allowed"));
         case XmlPartParser::Status::OutOfMemory:
             return QStringLiteral("workbook too large");
+        }
+    }
+}
+
+bool XlsxPackage::parseQuickly(std::uint64_t index, XmlPartHandler &handler)
+{
+    const std::unique_ptr<zip_file_t, int (*)(zip_file_t *)> file(zip_fopen_index(m_archive, index, 0), zip_fclose);
+    if (!file)
+        return false;
+    XmlTokenizer tokenizer(handler);
+    std::int64_t fed = 0;
+    for (;;) {
+        // Reads the same chunks as expat; where the budget or the archive would decide, expat's read does.
+        const std::int64_t want = ChunkSize(fed);
+        if (want > m_budget)
+            return false;
+        char *buffer = nullptr;
+        try {
+            buffer = tokenizer.buffer(size_t(want));
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+        const zip_int64_t length = zip_fread(file.get(), buffer, zip_uint64_t(want));
+        if (length < 0)
+            return false;
+        fed += length;
+        m_budget -= length;
+        switch (tokenizer.parse(size_t(length), length == 0)) {
+        case XmlTokenizer::Status::More:
+            break;
+        case XmlTokenizer::Status::Finished:
+            if (handler.finished())
+                m_budget += fed - std::min(fed, tokenizer.finishedAt());
+            return true;
+        case XmlTokenizer::Status::GaveUp:
+            return false;
         }
     }
 }

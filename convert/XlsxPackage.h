@@ -52,6 +52,8 @@ public:
 private:
     std::optional<std::uint64_t> entryIndex(const QString &partName) const;
     bool isOpenDocumentSpreadsheet() const;
+    // Reads the part with the quick tokenizer; false when it gave up.
+    bool parseQuickly(std::uint64_t index, XmlPartHandler &handler);
 
     zip *m_archive = nullptr;
     QHash<QString, std::uint64_t> m_entries; // by normalised name

@@ -52,10 +52,9 @@ XmlNs ClassifyNamespace(std::string_view uri)
 
 const char *XmlAttributes::value(XmlNs ns, std::string_view name) const
 {
-    for (const char **pair = m_pairs; pair[0]; pair += 2) {
-        const SplitName split = Split(pair[0]);
-        if (split.ns == ns && split.local == name)
-            return pair[1];
+    for (const XmlAttribute *attribute = m_begin; attribute != m_end; ++attribute) {
+        if (attribute->ns == ns && attribute->name == name)
+            return attribute->value;
     }
     return nullptr;
 }
@@ -68,7 +67,16 @@ struct XmlPartParser::Callbacks {
         if (self->m_stopped)
             return;
         const SplitName split = Split(name);
-        guarded(self, [&] { self->m_handler.startElement(split.ns, split.local, XmlAttributes(attributes)); });
+        guarded(self, [&] {
+            self->m_attributes.clear();
+            for (const XML_Char **pair = attributes; pair[0]; pair += 2) {
+                const SplitName attribute = Split(pair[0]);
+                self->m_attributes.push_back({attribute.ns, attribute.local, pair[1]});
+            }
+            const XmlAttribute *first = self->m_attributes.data();
+            self->m_handler.startElement(split.ns, split.local,
+                                         XmlAttributes(first, first + self->m_attributes.size()));
+        });
     }
     static void end(void *data, const XML_Char *name)
     {

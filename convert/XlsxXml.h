@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct XML_ParserStruct;
 
@@ -18,16 +19,26 @@ enum class XmlNs {
 
 XmlNs ClassifyNamespace(std::string_view uri);
 
-// An element's attributes as expat hands them over in namespace mode.
+// One attribute of an element: its namespace, local name and value (decoded, ending in a NUL).
+struct XmlAttribute {
+    XmlNs ns;
+    std::string_view name;
+    const char *value;
+};
+
+// An element's attributes; they point into the parser's buffer and live as long as the callback.
 class XmlAttributes
 {
 public:
-    explicit XmlAttributes(const char **pairs) : m_pairs(pairs) {}
+    XmlAttributes(const XmlAttribute *begin, const XmlAttribute *end) : m_begin(begin), m_end(end) {}
     // The attribute's value, or nullptr when absent.
     const char *value(XmlNs ns, std::string_view name) const;
+    const XmlAttribute *begin() const { return m_begin; }
+    const XmlAttribute *end() const { return m_end; }
 
 private:
-    const char **m_pairs;
+    const XmlAttribute *m_begin;
+    const XmlAttribute *m_end;
 };
 
 // Receives one part's elements, each by namespace and local name.
@@ -40,9 +51,17 @@ public:
     virtual void characters(std::string_view) {}
     // True once the handler has all it needs: the parse stops there.
     bool finished() const { return m_finished; }
+    // Forgets everything received, so that the part can be read again from its start after the quick tokenizer
+    // gave up; false when the handler cannot, which keeps it on expat alone.
+    bool restart()
+    {
+        m_finished = false;
+        return forget();
+    }
 
 protected:
     void finish() { m_finished = true; }
+    virtual bool forget() { return false; }
 
 private:
     bool m_finished = false;
@@ -74,6 +93,7 @@ private:
     void fail(Status status);
 
     XML_ParserStruct *m_parser;
+    std::vector<XmlAttribute> m_attributes; // the current element's, reused
     XmlPartHandler &m_handler;
     QString m_error;
     Status m_failure = Status::More; // set by a callback that stopped the parse
