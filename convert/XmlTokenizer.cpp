@@ -1,6 +1,7 @@
 #include "convert/XmlTokenizer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -12,20 +13,35 @@ constexpr size_t MaxAttributes = 64;
 constexpr std::string_view XmlUri = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view XmlnsUri = "http://www.w3.org/2000/xmlns/";
 
-bool IsSpace(char c)
+constexpr bool IsSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-bool IsNameStart(char c)
+constexpr bool IsNameStart(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
-bool IsNameChar(char c)
+constexpr bool IsNameChar(char c)
 {
     return IsNameStart(c) || (c >= '0' && c <= '9') || c == '.' || c == '-';
 }
+
+constexpr auto NameBytes = [] {
+    std::array<bool, 256> bytes{};
+    for (int c = 0; c < 128; ++c)
+        bytes[size_t(c)] = IsNameChar(char(c));
+    return bytes;
+}();
+
+// Bytes that stand for themselves in character data and attribute values.
+constexpr auto PlainBytes = [] {
+    std::array<bool, 256> bytes{};
+    for (int c = 0x20; c < 0x80; ++c)
+        bytes[size_t(c)] = c != '&' && c != '<' && c != ']';
+    return bytes;
+}();
 
 // A qualified name: prefix empty when there is none; full is prefix, ":" and local.
 struct QName {
@@ -34,7 +50,8 @@ struct QName {
     std::string_view local;
 };
 
-// An ASCII name at p with at most one ':' between two name parts; false for any other name.
+// An ASCII name at p with at most one ':' between two name parts; false for any other name. A name running to
+// end may go on in the next chunk.
 bool ScanQName(const char *p, const char *end, QName &name)
 {
     const char *start = p;
@@ -42,13 +59,14 @@ bool ScanQName(const char *p, const char *end, QName &name)
     if (p == end || !IsNameStart(*p))
         return false;
     for (++p; p < end; ++p) {
-        if (*p == ':' && !colon && p + 1 < end && IsNameStart(p[1]))
-            colon = p++;
-        else if (!IsNameChar(*p))
+        if (*p == ':') {
+            if (colon || (p + 1 < end && !IsNameStart(p[1])))
+                return false;
+            colon = p;
+        } else if (!NameBytes[static_cast<unsigned char>(*p)]) {
             break;
+        }
     }
-    if (p < end && *p == ':')
-        return false;
     name.full = {start, size_t(p - start)};
     name.prefix = colon ? std::string_view(start, size_t(colon - start)) : std::string_view();
     name.local = colon ? std::string_view(colon + 1, size_t(p - colon - 1)) : name.full;
@@ -152,10 +170,12 @@ char *Reference(char *p, char *end, char *&out)
 // and, in an attribute value, tabs and line ends made spaces. The decoded end, or nullptr when not plain XML.
 char *Decode(char *p, char *end, bool attribute)
 {
+    while (p < end && PlainBytes[static_cast<unsigned char>(*p)])
+        ++p;
     char *out = p;
     while (p < end) {
         const unsigned char c = static_cast<unsigned char>(*p);
-        if (c >= 0x20 && c < 0x80 && c != '&' && c != ']' && c != '<') {
+        if (PlainBytes[c]) {
             *out++ = *p++;
         } else if (c == '\t' || c == '\n') {
             *out++ = attribute ? ' ' : char(c);
@@ -425,17 +445,7 @@ XmlTokenizer::Step XmlTokenizer::markup(char *begin, char *end)
         char *const close = static_cast<char *>(std::memchr(begin + 2, '>', size_t(end - begin - 2)));
         return close ? endTag(begin, close) : Step::More;
     }
-    // The start tag ends at the first ">" outside a quoted value.
-    char *p = begin + 1;
-    while (p < end && *p != '>') {
-        if (*p == '"' || *p == '\'') {
-            p = static_cast<char *>(std::memchr(p + 1, *p, size_t(end - p - 1)));
-            if (!p)
-                return Step::More;
-        }
-        ++p;
-    }
-    return p < end ? startTag(begin, p) : Step::More;
+    return startTag(begin, end);
 }
 
 bool XmlTokenizer::namespaceOf(std::string_view prefix, XmlNs &ns) const
@@ -450,42 +460,50 @@ bool XmlTokenizer::namespaceOf(std::string_view prefix, XmlNs &ns) const
     return prefix.empty(); // no default namespace means none
 }
 
-XmlTokenizer::Step XmlTokenizer::startTag(char *begin, char *close)
+XmlTokenizer::Step XmlTokenizer::startTag(char *begin, char *end)
 {
     QName name;
-    if (m_place == Place::Epilog || m_open.size() >= MaxDepth || !ScanQName(begin + 1, close, name))
+    if (m_place == Place::Epilog || m_open.size() >= MaxDepth || !ScanQName(begin + 1, end, name))
         return Step::GiveUp;
-    // Attributes, each after white space, then "/>" or ">"; the scan stays before the ">" at close.
+    // Attributes, each after white space, then "/>" or ">".
     m_raw.clear();
     char *p = begin + 1 + name.full.size();
+    const auto skipSpace = [&] {
+        while (p < end && IsSpace(*p))
+            ++p;
+        return p < end;
+    };
     bool empty = false;
     for (;;) {
         const char *const start = p;
-        while (IsSpace(*p))
-            ++p;
+        if (!skipSpace())
+            return Step::More;
         if (*p == '>')
             break;
         if (*p == '/') {
-            if (p + 1 != close)
+            if (p + 1 == end)
+                return Step::More;
+            if (p[1] != '>')
                 return Step::GiveUp;
             empty = true;
+            ++p;
             break;
         }
         QName attribute;
-        if (p == start || m_raw.size() == MaxAttributes || !ScanQName(p, close, attribute))
+        if (p == start || m_raw.size() == MaxAttributes || !ScanQName(p, end, attribute))
             return Step::GiveUp;
         p += attribute.full.size();
-        while (IsSpace(*p))
-            ++p;
+        if (!skipSpace())
+            return Step::More;
         if (*p++ != '=')
             return Step::GiveUp;
-        while (IsSpace(*p))
-            ++p;
+        if (!skipSpace())
+            return Step::More;
         if (*p != '"' && *p != '\'')
             return Step::GiveUp;
-        char *const valueEnd = static_cast<char *>(std::memchr(p + 1, *p, size_t(close - p - 1)));
+        char *const valueEnd = static_cast<char *>(std::memchr(p + 1, *p, size_t(end - p - 1)));
         if (!valueEnd)
-            return Step::GiveUp;
+            return Step::More;
         for (const RawAttribute &other : m_raw) {
             // The same name twice, or two prefixes that may name one namespace, is left to expat.
             if (other.full == attribute.full ||
@@ -495,6 +513,7 @@ XmlTokenizer::Step XmlTokenizer::startTag(char *begin, char *close)
         m_raw.push_back({attribute.full, attribute.prefix, attribute.local, p + 1, valueEnd});
         p = valueEnd + 1;
     }
+    char *const close = p;
 
     // Namespace declarations first, as they hold for the element's own name and attributes.
     const size_t bindingsBefore = m_bindings.size();

@@ -49,7 +49,7 @@ private:
     Step run();
     Step text(char *begin, char *end);
     Step markup(char *begin, char *end);
-    Step startTag(char *begin, char *tagEnd);
+    Step startTag(char *begin, char *end);
     Step endTag(char *begin, char *tagEnd);
     Step declaration(char *begin, char *end);
     bool namespaceOf(std::string_view prefix, XmlNs &ns) const;
