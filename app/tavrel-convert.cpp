@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <charconv>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -48,79 +49,89 @@ int usageError(const QString &problem)
     return ExitUsage;
 }
 
-void appendHexUnit(QByteArray &out, char16_t unit)
+void appendHexUnit(std::string &out, char16_t unit)
 {
     static constexpr char Hex[] = "0123456789abcdef";
-    out += "\\u";
-    for (int shift = 12; shift >= 0; shift -= 4)
-        out += Hex[(unit >> shift) & 0xF];
+    const char escape[] = {'\\', 'u', Hex[unit >> 12], Hex[(unit >> 8) & 0xF], Hex[(unit >> 4) & 0xF], Hex[unit & 0xF]};
+    out.append(escape, sizeof escape);
 }
 
 // A JSON string: only '"', '\' and units below U+0020 escaped, a lone surrogate as \uXXXX, the rest UTF-8.
-void appendJsonString(QByteArray &out, const QString &text)
+void appendJsonString(std::string &out, QStringView text)
 {
     out += '"';
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i].unicode();
-        if (unit == u'"' || unit == u'\\') {
-            out += '\\';
-            out += char(unit);
-        } else if (unit < 0x20) {
-            appendHexUnit(out, unit);
-        } else if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            out += QStringView(text).mid(i, 2).toUtf8();
-            ++i;
+    const char16_t *const units = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = units[i];
+        if (unit < 0x80) {
+            if (unit == u'"' || unit == u'\\')
+                out += '\\';
+            if (unit < 0x20)
+                appendHexUnit(out, unit);
+            else
+                out += char(unit);
+        } else if (unit < 0x800) {
+            const char bytes[] = {char(0xC0 | (unit >> 6)), char(0x80 | (unit & 0x3F))};
+            out.append(bytes, 2);
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(units[i + 1])) {
+            const char32_t code = QChar::surrogateToUcs4(unit, units[++i]);
+            const char bytes[] = {char(0xF0 | (code >> 18)), char(0x80 | ((code >> 12) & 0x3F)),
+                                  char(0x80 | ((code >> 6) & 0x3F)), char(0x80 | (code & 0x3F))};
+            out.append(bytes, 4);
         } else if (QChar::isSurrogate(unit)) {
             appendHexUnit(out, unit);
         } else {
-            out += QStringView(text).mid(i, 1).toUtf8();
+            const char bytes[] = {char(0xE0 | (unit >> 12)), char(0x80 | ((unit >> 6) & 0x3F)),
+                                  char(0x80 | (unit & 0x3F))};
+            out.append(bytes, 3);
         }
     }
     out += '"';
 }
 
-void appendJsonInt(QByteArray &out, int value)
+void appendJsonInt(std::string &out, int value)
 {
     char buffer[12];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr - buffer);
+    out.append(buffer, size_t(result.ptr - buffer));
 }
 
-QByteArray checkLine(const QString *workbook, int rowNumber, const ScheduleRow &row)
+// One JSON line per row, appended to the workbook's output.
+void appendCheckLine(std::string &out, const QString *workbook, int rowNumber, const ScheduleRow &row)
 {
     const QString reason = RejectReason(row);
-    QByteArray line = "{";
+    out += '{';
     if (workbook) {
-        line += "\"workbook\":";
-        appendJsonString(line, *workbook);
-        line += ',';
+        out += "\"workbook\":";
+        appendJsonString(out, *workbook);
+        out += ',';
     }
-    line += "\"row\":";
-    appendJsonInt(line, rowNumber);
-    line += ",\"vr\":";
-    appendJsonInt(line, row.VrNumber);
-    line += ",\"start\":";
-    appendJsonString(line, TimeOfDayTimecode(row.StartTime));
-    line += ",\"end\":";
-    appendJsonString(line, TimeOfDayTimecode(row.EndTime));
-    line += ",\"name\":";
-    appendJsonString(line, row.EventName);
-    line += ",\"note\":";
-    appendJsonString(line, row.NoteText);
-    line += ",\"source\":";
-    appendJsonString(line, row.SourceName);
-    line += ",\"accepted\":";
-    line += reason.isEmpty() ? "true" : "false";
-    line += ",\"reason\":";
-    appendJsonString(line, reason);
-    line += "}\n";
-    return line;
+    out += "\"row\":";
+    appendJsonInt(out, rowNumber);
+    out += ",\"vr\":";
+    appendJsonInt(out, row.VrNumber);
+    out += ",\"start\":";
+    appendJsonString(out, TimeOfDayTimecode(row.StartTime));
+    out += ",\"end\":";
+    appendJsonString(out, TimeOfDayTimecode(row.EndTime));
+    out += ",\"name\":";
+    appendJsonString(out, row.EventName);
+    out += ",\"note\":";
+    appendJsonString(out, row.NoteText);
+    out += ",\"source\":";
+    appendJsonString(out, row.SourceName);
+    out += reason.isEmpty() ? ",\"accepted\":true" : ",\"accepted\":false";
+    out += ",\"reason\":";
+    appendJsonString(out, reason);
+    out += "}\n";
 }
 
 int checkWorkbooks(const QStringList &workbooks)
 {
     int status = ExitOk;
     const bool named = workbooks.size() > 1;
+    std::string lines; // one buffer for every workbook's lines
     for (const QString &workbook : workbooks) {
         const WorkbookCells cells = ReadWorkbookCells(workbook);
         if (!cells.ok()) {
@@ -128,12 +139,12 @@ int checkWorkbooks(const QStringList &workbooks)
             status = ExitFailed;
             continue;
         }
-        QByteArray lines;
+        lines.clear();
         for (int i = 0; i < ScheduleRowCount; ++i) {
             if (HasAnyValue(cells.rows[i]))
-                lines += checkLine(named ? &workbook : nullptr, FirstScheduleRow + i, ToScheduleRow(cells.rows[i]));
+                appendCheckLine(lines, named ? &workbook : nullptr, FirstScheduleRow + i, ToScheduleRow(cells.rows[i]));
         }
-        writeOut(lines);
+        std::fwrite(lines.data(), 1, lines.size(), stdout);
         std::fflush(stdout);
     }
     return status;

@@ -96,6 +96,13 @@ public:
         counted();
     }
     void characters(std::string_view text) override { m_text += text; }
+    bool forget() override
+    {
+        events.clear();
+        m_text.clear();
+        m_count = 0;
+        return true;
+    }
     // The events up to the end, character data included.
     std::string all()
     {
