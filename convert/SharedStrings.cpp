@@ -29,12 +29,12 @@ public:
     void endElement(XmlNs, std::string_view) override
     {
         if (m_itemDepth && m_depth == m_itemDepth) {
-            const std::string text = m_text.take();
             if (m_keep) {
-                m_items[m_next] = DecodeXlsxEscapes(QString::fromUtf8(text));
+                m_items[m_next] = DecodeXlsxEscapes(QString::fromUtf8(m_text.text()));
                 if (++m_next == m_wanted.size())
                     finish();
             }
+            m_text.reset();
             m_itemDepth = 0;
             m_keep = false;
             ++m_count;
@@ -56,7 +56,7 @@ protected:
         std::fill(m_items.begin(), m_items.end(), std::nullopt);
         m_next = 0;
         m_count = 0;
-        m_text.take();
+        m_text.reset();
         m_depth = 0;
         m_itemDepth = 0;
         m_keep = false;

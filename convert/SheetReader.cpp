@@ -180,8 +180,10 @@ void SheetReader::endElement(XmlNs, std::string_view)
             m_cell = nullptr;
             m_capture = Capture::None;
         } else if (m_depth == m_cellDepth + 1) {
-            if (m_capture == Capture::Inline)
-                m_cell->inlineText = m_inline.take();
+            if (m_capture == Capture::Inline) {
+                m_cell->inlineText = m_inline.text();
+                m_inline.reset();
+            }
             m_capture = Capture::None;
         } else if (m_capture == Capture::Inline) {
             m_inline.endElement();

@@ -6,14 +6,16 @@ WorkbookCells ReadWorkbookCells(const QString &path)
 {
     const CellWindow window{FirstScheduleRow, LastScheduleRow,
                             std::vector<int>(ScheduleColumnNumbers.begin(), ScheduleColumnNumbers.end())};
-    SheetCellsResult sheet = ReadFirstSheetCells(path, window);
     WorkbookCells result;
-    result.error = sheet.error;
-    for (auto &[position, cell] : sheet.cells) {
+    // Straight into the rows: a map of the cells first would cost more than the rest of the read.
+    const auto receive = [&](const CellPosition &position, CellValue &&cell) {
         for (int column = 0; column < ScheduleColumnCount; ++column) {
             if (ScheduleColumnNumbers[size_t(column)] == position.second)
                 result.rows[size_t(position.first - FirstScheduleRow)][size_t(column)] = std::move(cell);
         }
-    }
+    };
+    result.error = ReadFirstSheet(path, window, receive);
+    if (!result.ok())
+        result.rows = {};
     return result;
 }

@@ -45,7 +45,8 @@ QString Damaged(const QString &detail)
     return QStringLiteral("damaged workbook: ") + detail;
 }
 
-QString ReadCells(const QString &path, const CellWindow &window, std::int64_t inflatedLimit, SheetCells &cells)
+QString ReadCells(const QString &path, const CellWindow &window, const CellReceiver &receive,
+                  std::int64_t inflatedLimit)
 {
     XlsxPackage package(inflatedLimit);
     if (QString error = package.open(path); !error.isEmpty())
@@ -100,21 +101,32 @@ QString ReadCells(const QString &path, const CellWindow &window, std::int64_t in
     for (const auto &[position, raw] : rawCells) {
         CellValue value = ResolveCell(raw, sharedStrings);
         if (value.type != CellValue::Type::Empty)
-            cells.emplace_hint(cells.end(), position, std::move(value));
+            receive(position, std::move(value));
     }
     return {};
 }
 
 } // namespace
 
+QString ReadFirstSheet(const QString &path, const CellWindow &window, const CellReceiver &receive,
+                       std::int64_t inflatedLimit)
+{
+    try {
+        return ReadCells(path, window, receive, inflatedLimit);
+    } catch (const std::bad_alloc &) {
+        return QStringLiteral("workbook too large");
+    }
+}
+
 SheetCellsResult ReadFirstSheetCells(const QString &path, const CellWindow &window, std::int64_t inflatedLimit)
 {
     SheetCellsResult result;
-    try {
-        result.error = ReadCells(path, window, inflatedLimit, result.cells);
-    } catch (const std::bad_alloc &) {
-        result.error = QStringLiteral("workbook too large");
-    }
+    result.error = ReadFirstSheet(
+        path, window,
+        [&](const CellPosition &position, CellValue &&value) {
+            result.cells.emplace_hint(result.cells.end(), position, std::move(value));
+        },
+        inflatedLimit);
     if (!result.ok())
         result.cells.clear();
     return result;

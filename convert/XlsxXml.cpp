@@ -190,14 +190,12 @@ void RichTextCollector::characters(std::string_view text)
         m_text.append(text);
 }
 
-std::string RichTextCollector::take()
+void RichTextCollector::reset()
 {
-    std::string text;
-    text.swap(m_text);
+    m_text.clear();
     m_depth = 0;
     m_inRun = false;
     m_textDepth = 0;
-    return text;
 }
 
 QString DecodeXlsxEscapes(const QString &text)

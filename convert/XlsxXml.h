@@ -109,8 +109,10 @@ public:
     void startElement(XmlNs ns, std::string_view name);
     void endElement();
     void characters(std::string_view text);
-    // The text gathered since the last take(), in UTF-8.
-    std::string take();
+    // The text gathered since the last reset(), in UTF-8.
+    const std::string &text() const { return m_text; }
+    // Forgets the text, keeping its room for the next item.
+    void reset();
 
 private:
     int m_depth = 0;      // below the item element
