@@ -63,6 +63,19 @@ void appendJsonString(std::string &out, QStringView text)
     const char16_t *const units = text.utf16();
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
+        // Runs of plain ASCII, the usual text, go over whole.
+        qsizetype plain = i;
+        while (plain < size && units[plain] >= 0x20 && units[plain] < 0x80 && units[plain] != u'"' &&
+               units[plain] != u'\\')
+            ++plain;
+        if (plain > i) {
+            const size_t at = out.size();
+            out.resize(at + size_t(plain - i));
+            for (qsizetype k = i; k < plain; ++k)
+                out[at + size_t(k - i)] = char(units[k]);
+            i = plain - 1;
+            continue;
+        }
         const char16_t unit = units[i];
         if (unit < 0x80) {
             if (unit == u'"' || unit == u'\\')

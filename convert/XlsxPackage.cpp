@@ -41,7 +41,7 @@ class RelationshipsHandler : public XmlPartHandler
 {
 public:
     RelationshipsHandler(const QString &sourcePart, std::vector<XlsxRelationship> &out)
-        : m_sourcePart(sourcePart), m_out(out)
+        : m_sourcePart(sourcePart), m_out(out), m_outBefore(out.size())
     {
     }
 
@@ -60,9 +60,17 @@ public:
     }
     void endElement(XmlNs, std::string_view) override {}
 
+protected:
+    bool forget() override
+    {
+        m_out.erase(m_out.begin() + std::ptrdiff_t(m_outBefore), m_out.end());
+        return true;
+    }
+
 private:
     const QString &m_sourcePart;
     std::vector<XlsxRelationship> &m_out;
+    size_t m_outBefore;
 };
 
 } // namespace

@@ -21,7 +21,7 @@ struct XlsxRelationship {
 };
 
 // The zip container of a workbook: opening with the exact reason, part lookup, relationships and streaming
-// of parts through expat under one budget of inflated bytes.
+// of parts through the quick tokenizer or expat under one budget of inflated bytes.
 class XlsxPackage
 {
 public:

@@ -35,6 +35,16 @@ public:
         --m_depth;
     }
 
+protected:
+    bool forget() override
+    {
+        sheetRelationshipId.clear();
+        sheetFound = false;
+        m_depth = 0;
+        m_sheetsDepth = 0;
+        return true;
+    }
+
 private:
     int m_depth = 0;
     int m_sheetsDepth = 0;

@@ -58,14 +58,14 @@ bool ScanQName(const char *p, const char *end, QName &name)
     const char *colon = nullptr;
     if (p == end || !IsNameStart(*p))
         return false;
-    for (++p; p < end; ++p) {
-        if (*p == ':') {
-            if (colon || (p + 1 < end && !IsNameStart(p[1])))
-                return false;
-            colon = p;
-        } else if (!NameBytes[static_cast<unsigned char>(*p)]) {
+    for (++p;; ++p) {
+        while (p < end && NameBytes[static_cast<unsigned char>(*p)])
+            ++p;
+        if (p == end || *p != ':')
             break;
-        }
+        if (colon || (p + 1 < end && !IsNameStart(p[1])))
+            return false;
+        colon = p;
     }
     name.full = {start, size_t(p - start)};
     name.prefix = colon ? std::string_view(start, size_t(colon - start)) : std::string_view();
@@ -451,7 +451,7 @@ XmlTokenizer::Step XmlTokenizer::markup(char *begin, char *end)
 bool XmlTokenizer::namespaceOf(std::string_view prefix, XmlNs &ns) const
 {
     for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
-        if (binding->prefix == prefix) {
+        if (binding->prefix.size() == prefix.size() && binding->prefix == prefix) {
             ns = binding->ns;
             return true;
         }

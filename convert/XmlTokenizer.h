@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-// The quick path for the hot parts: reads the XML that workbook writers produce (UTF-8, the five entities and
+// The quick path for workbook parts: reads the XML that workbook writers produce (UTF-8, the five entities and
 // character references, comments, processing instructions, namespace prefixes on any element) straight from
 // the inflated bytes and hands the handler the same events expat would. Anything else, a DOCTYPE, another
 // encoding, CDATA, malformed XML or a limit exceeded, makes it give up, and the part is read again by expat.
