@@ -163,15 +163,6 @@ int checkWorkbooks(const QStringList &workbooks)
     return status;
 }
 
-// The event file's name: the workbook's name up to and including its first ".", then "TVX"; a name without
-// "." gets ".TVX" appended.
-QString eventFileName(const QString &workbook)
-{
-    const QString name = QFileInfo(workbook).fileName();
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    return (dot < 0 ? name + QLatin1Char('.') : name.left(dot + 1)) + QLatin1String("TVX");
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -250,13 +241,14 @@ int main(int argc, char *argv[])
     int status = ExitOk;
     EventList events;
     for (const QString &workbook : workbooks) {
+        const QString eventFile = EventFileName(QFileInfo(workbook).fileName());
         QString target;
         if (toFile)
             target = parser.value(outputOption);
         else if (toDir)
-            target = QDir(parser.value(outputDirOption)).filePath(eventFileName(workbook));
+            target = QDir(parser.value(outputDirOption)).filePath(eventFile);
         else
-            target = QFileInfo(workbook).dir().filePath(eventFileName(workbook));
+            target = QFileInfo(workbook).dir().filePath(eventFile);
 
         events.Reset();
         QStringList rowNotes;

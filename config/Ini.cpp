@@ -2,6 +2,7 @@
 
 #include "config/SafeFile.h"
 #include "config/TextDecoding.h"
+#include "events/Number.h"
 
 #include <QFile>
 #include <algorithm>
@@ -31,20 +32,10 @@ struct IniLocation {
     qsizetype lastKeyLine = -1;
 };
 
-bool IsBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
+// Names and values in the INI files are trimmed of tabs too.
 QStringView TrimBlanks(QStringView text)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && IsBlank(text[first]))
-        ++first;
-    while (last > first && IsBlank(text[last - 1]))
-        --last;
-    return text.sliced(first, last - first);
+    return TrimmedView(text, u" \t");
 }
 
 bool SameName(QStringView a, QStringView b)

@@ -70,12 +70,7 @@ private:
 
 bool ToBoolean(const QString &field)
 {
-    qsizetype first = 0, last = field.size();
-    while (first < last && (field.at(first) == u' ' || field.at(first) == u'\t'))
-        ++first;
-    while (last > first && (field.at(last - 1) == u' ' || field.at(last - 1) == u'\t'))
-        --last;
-    const QString word = field.mid(first, last - first);
+    const QStringView word = TrimmedView(field, u" \t");
     if (word.compare(QLatin1String("#TRUE#"), Qt::CaseInsensitive) == 0)
         return true;
     if (word.compare(QLatin1String("#FALSE#"), Qt::CaseInsensitive) == 0)

@@ -100,15 +100,9 @@ std::vector<std::int64_t> SharedStringIndices(const RawCells &cells)
     for (const auto &[position, cell] : cells) {
         if (cell.type != "s")
             continue;
-        // Only whole numbers name an item; anything else becomes an error value later.
-        std::string_view value = cell.value;
-        while (!value.empty() && (value.front() == ' ' || value.front() == '\t' || value.front() == '\r' ||
-                                  value.front() == '\n' || value.front() == '+'))
-            value.remove_prefix(1);
-        std::int64_t index = -1;
-        std::from_chars(value.data(), value.data() + value.size(), index);
-        if (index >= 0)
-            indices.push_back(index);
+        // Anything but an index becomes an error value later.
+        if (const std::optional<std::int64_t> index = SharedStringIndex(cell.value))
+            indices.push_back(*index);
     }
     return indices;
 }

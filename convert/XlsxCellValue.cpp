@@ -4,6 +4,7 @@
 #include "convert/XlsxXml.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <iterator>
 #include <utility>
@@ -15,7 +16,8 @@ bool IsXmlSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-std::string_view Trimmed(std::string_view text)
+// Whitespace as XML defines it; the number forms of the cell types allow it around the value.
+std::string_view TrimmedXmlSpace(std::string_view text)
 {
     while (!text.empty() && IsXmlSpace(text.front()))
         text.remove_prefix(1);
@@ -54,24 +56,10 @@ bool TakeChar(std::string_view text, size_t &pos, char c)
     return false;
 }
 
-// Days from 1970-01-01 of a proleptic Gregorian date.
-long long DaysFromCivil(int year, int month, int day)
+// A proleptic Gregorian date (year 0 included, which QDate lacks).
+std::chrono::year_month_day CivilDate(int year, int month, int day)
 {
-    const int y = year - (month <= 2 ? 1 : 0);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yearOfEra = y - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return static_cast<long long>(era) * 146097 + dayOfEra - 719468;
-}
-
-bool IsRealDate(int year, int month, int day)
-{
-    static constexpr int MonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1)
-        return false;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= MonthDays[month - 1] + (month == 2 && leap ? 1 : 0);
+    return std::chrono::year(year) / std::chrono::month(unsigned(month)) / std::chrono::day(unsigned(day));
 }
 
 // hh:mm:ss[.f] as a fraction of a day.
@@ -172,7 +160,7 @@ std::optional<double> ParseDuration(std::string_view text)
 
 std::optional<double> ParseXsdDouble(std::string_view text)
 {
-    text = Trimmed(text);
+    text = TrimmedXmlSpace(text);
     // from_chars takes no "+" but would take "inf" and "nan": after the sign only digits or "." may follow.
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
@@ -188,9 +176,21 @@ std::optional<double> ParseXsdDouble(std::string_view text)
     return negative ? -value : value;
 }
 
+std::optional<std::int64_t> SharedStringIndex(std::string_view text)
+{
+    text = TrimmedXmlSpace(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    std::int64_t index = -1;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (ec != std::errc() || ptr != text.data() + text.size() || index < 0)
+        return std::nullopt;
+    return index;
+}
+
 std::optional<double> ParseIsoDateValue(std::string_view text)
 {
-    text = Trimmed(text);
+    text = TrimmedXmlSpace(text);
     if (text.find('P') != std::string_view::npos)
         return ParseDuration(text);
     size_t pos = 0;
@@ -201,9 +201,10 @@ std::optional<double> ParseIsoDateValue(std::string_view text)
     } else {
         int year = 0, month = 0, day = 0;
         if (!TakeDigits(text, pos, 4, year) || !TakeChar(text, pos, '-') || !TakeDigits(text, pos, 2, month) ||
-            !TakeChar(text, pos, '-') || !TakeDigits(text, pos, 2, day) || !IsRealDate(year, month, day))
+            !TakeChar(text, pos, '-') || !TakeDigits(text, pos, 2, day) || !CivilDate(year, month, day).ok())
             return std::nullopt;
-        serial = double(DaysFromCivil(year, month, day) - DaysFromCivil(1899, 12, 30));
+        constexpr std::chrono::sys_days SerialEpoch = std::chrono::year(1899) / 12 / 30;
+        serial = double((std::chrono::sys_days(CivilDate(year, month, day)) - SerialEpoch).count());
         if (TakeChar(text, pos, 'T')) {
             double time = 0;
             if (!TakeTime(text, pos, time))
@@ -220,7 +221,7 @@ CellValue ResolveCell(const RawCell &raw, const SharedStrings &sharedStrings)
 {
     CellValue cell;
     const std::string_view type = raw.type;
-    const std::string_view value = Trimmed(raw.value);
+    const std::string_view value = TrimmedXmlSpace(raw.value);
     const auto number = [&](std::optional<double> parsed) {
         if (parsed) {
             cell.type = CellValue::Type::Number;
@@ -261,13 +262,8 @@ CellValue ResolveCell(const RawCell &raw, const SharedStrings &sharedStrings)
             cell.type = CellValue::Type::Error;
         }
     } else if (type == "s") {
-        std::string_view digits = value;
-        if (digits.front() == '+')
-            digits.remove_prefix(1);
-        long long index = -1;
-        const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
-        std::optional<QString> shared =
-            ec == std::errc() && ptr == digits.data() + digits.size() ? sharedStrings.text(index) : std::nullopt;
+        const std::optional<std::int64_t> index = SharedStringIndex(value);
+        std::optional<QString> shared = index ? sharedStrings.text(*index) : std::nullopt;
         if (shared) {
             cell.type = CellValue::Type::Text;
             cell.text = std::move(*shared);

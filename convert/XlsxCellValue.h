@@ -2,6 +2,7 @@
 
 #include "convert/WorkbookCells.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,10 @@ struct RawCell {
 
 // An xsd:double: surrounding whitespace and a leading "+" allowed, INF and NaN not.
 std::optional<double> ParseXsdDouble(std::string_view text);
+
+// An "s" cell's index into the shared strings: a whole number from 0, surrounding whitespace and one leading
+// "+" allowed.
+std::optional<std::int64_t> SharedStringIndex(std::string_view text);
 
 // A "d" cell's ISO 8601 value as a day serial from 1899-12-30: yyyy-mm-dd, yyyy-mm-ddThh:mm:ss[.f], hh:mm:ss[.f]
 // (a zone suffix ignored) or a duration PnDTnHnMnS as its length in days.

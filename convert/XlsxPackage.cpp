@@ -31,11 +31,6 @@ std::int64_t ChunkSize(std::int64_t fed)
     return std::min(std::max(MinChunkSize, fed), MaxChunkSize);
 }
 
-QString Damaged(const QString &detail)
-{
-    return QStringLiteral("damaged workbook: ") + detail;
-}
-
 // Collects the Relationship elements of a .rels part.
 class RelationshipsHandler : public XmlPartHandler
 {
@@ -74,6 +69,11 @@ private:
 };
 
 } // namespace
+
+QString Damaged(const QString &detail)
+{
+    return QStringLiteral("damaged workbook: ") + detail;
+}
 
 bool IsRelationshipType(const QString &type, QLatin1String name)
 {

@@ -63,3 +63,6 @@ private:
 // The relationship type name for both conformance classes: "officeDocument" matches
 // ".../officeDocument/2006/relationships/officeDocument" and ".../ooxml/officeDocument/relationships/officeDocument".
 bool IsRelationshipType(const QString &type, QLatin1String name);
+
+// "damaged workbook: " and the detail: the reason for every structural fault of a package.
+QString Damaged(const QString &detail);

@@ -50,11 +50,6 @@ private:
     int m_sheetsDepth = 0;
 };
 
-QString Damaged(const QString &detail)
-{
-    return QStringLiteral("damaged workbook: ") + detail;
-}
-
 QString ReadCells(const QString &path, const CellWindow &window, const CellReceiver &receive,
                   std::int64_t inflatedLimit)
 {

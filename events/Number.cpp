@@ -192,15 +192,19 @@ std::optional<int16_t> ParseInteger16(QStringView text)
     return ToInteger16(*value);
 }
 
+QStringView TrimmedView(QStringView text, QStringView blanks)
+{
+    while (!text.isEmpty() && blanks.contains(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && blanks.contains(text.back()))
+        text.chop(1);
+    return text;
+}
+
 QString Trimmed(const QString &text)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
+    const QStringView kept = TrimmedView(text);
+    return kept.size() == text.size() ? text : kept.toString();
 }
 
 QString FormatNumberG15(double value)
@@ -222,9 +226,17 @@ QString FormatNumber(double value)
     return text;
 }
 
-QString FormatInteger(long long value)
+char *WriteInteger(char *out, long long value, int width)
 {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
+    char digits[24];
+    char *const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    for (auto length = end - digits; length < width; ++length)
+        *out++ = '0';
+    return std::copy(digits, end, out);
+}
+
+QString FormatInteger(long long value, int width)
+{
+    char buffer[48];
+    return QString::fromLatin1(buffer, WriteInteger(buffer, value, width) - buffer);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 
@@ -20,7 +19,9 @@ std::optional<int16_t> ToInteger16(double value);
 std::optional<int16_t> ParseInteger16(const QString &text);
 std::optional<int16_t> ParseInteger16(QStringView text);
 
-// Leading and trailing blanks (spaces only) removed; tabs and other white space are text.
+// Leading and trailing blanks removed: spaces only unless blanks names others (the INI files also take tabs);
+// tabs and other white space are otherwise text.
+QStringView TrimmedView(QStringView text, QStringView blanks = u" ");
 QString Trimmed(const QString &text);
 
 // Numbers as the event file and the timecode seconds write them: "." always, at most 15 significant
@@ -31,5 +32,7 @@ QString FormatNumber(double value);
 // printf("%.15G") in the C locale, whatever the process locale: 12.5, 7, 1E+20, 1E-05.
 QString FormatNumberG15(double value);
 
-// Decimal digits with "-" for negatives, whatever the locale.
-QString FormatInteger(long long value);
+// Decimal digits with "-" for negatives, whatever the locale, zeros in front up to width digits.
+QString FormatInteger(long long value, int width = 0);
+// The same written at out, which has room for 24 characters; returns the end. For writers that build bytes.
+char *WriteInteger(char *out, long long value, int width = 0);

@@ -2,33 +2,14 @@
 
 #include "events/Number.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace {
-
-// Leading and trailing blanks (spaces only) left out, as Trimmed does, without a copy.
-QStringView TrimmedView(QStringView text)
-{
-    while (!text.isEmpty() && text.front() == u' ')
-        text = text.sliced(1);
-    while (!text.isEmpty() && text.back() == u' ')
-        text.chop(1);
-    return text;
-}
 
 // A two-character field by the number-prefix rule; two characters can never overflow 16 bits.
 int16_t Field(QStringView text, qsizetype position)
 {
     return ParseInteger16(text.mid(position, 2)).value_or(0);
-}
-
-// Writes part with at least two digits at out (room for 21 characters); returns the end.
-char *WriteTwoDigits(char *out, long long part)
-{
-    if (part < 10)
-        *out++ = '0';
-    return std::to_chars(out, out + 20, part).ptr;
 }
 
 double FrameCount(QStringView timecode)
@@ -37,6 +18,7 @@ double FrameCount(QStringView timecode)
     const int16_t minutes = Field(timecode, 3);
     const int16_t seconds = Field(timecode, 6);
     const int16_t frames = Field(timecode, 9);
+    // 16-bit sums, as the format's own arithmetic: two-digit fields stay far below the limit, so nothing is cut.
     const auto secondFrames = static_cast<int16_t>(seconds * 30 + frames);
     return hours * 108000.0 + minutes * 1800.0 + secondFrames;
 }
@@ -54,7 +36,8 @@ QString TimecodeToSeconds(const QString &timecode)
         if (text.size() == 11)
             frames = Field(text, 9);
     }
-    const auto minuteSeconds = static_cast<int16_t>(minutes * 60);
+    const auto minuteSeconds = static_cast<int16_t>(minutes * 60); // 16 bits as above
+    // 0.033 s a frame rather than 1/30: the event files the automation system reads carry these seconds.
     const double total = ((hours * 3600.0 + minuteSeconds) + seconds) + frames * 0.033;
     return FormatNumber(total);
 }
@@ -94,13 +77,13 @@ QString TimecodeCalc(const QString &a, const QString &b, const QString &op, bool
     if (wrap && h >= 24)
         h -= 24;
     char text[96];
-    char *end = WriteTwoDigits(text, h);
+    char *end = WriteInteger(text, h, 2);
     *end++ = ':';
-    end = WriteTwoDigits(end, m);
+    end = WriteInteger(end, m, 2);
     *end++ = ':';
-    end = WriteTwoDigits(end, s);
+    end = WriteInteger(end, s, 2);
     *end++ = ';';
-    end = WriteTwoDigits(end, f);
+    end = WriteInteger(end, f, 2);
     return QString::fromLatin1(text, end - text);
 }
 
@@ -109,8 +92,8 @@ QString DateToYYYYMMDD(const QDate &date)
     int year = 0, month = 0, day = 0;
     date.getDate(&year, &month, &day);
     char text[64];
-    char *end = std::to_chars(text, text + 20, year).ptr;
-    end = WriteTwoDigits(end, month);
-    end = WriteTwoDigits(end, day);
+    char *end = WriteInteger(text, year);
+    end = WriteInteger(end, month, 2);
+    end = WriteInteger(end, day, 2);
     return QString::fromLatin1(text, end - text);
 }

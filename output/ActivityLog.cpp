@@ -1,21 +1,12 @@
 #include "output/ActivityLog.h"
 
+#include "events/Number.h"
 #include "events/Timecode.h"
 
 #include <QDir>
 #include <QFile>
-#include <charconv>
 
 namespace {
-
-void AppendPadded(QString &text, int value, int width)
-{
-    char digits[16];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    for (auto length = result.ptr - digits; length < width; ++length)
-        text += u'0';
-    text += QLatin1String(digits, result.ptr - digits);
-}
 
 QString LogsFolder(const QString &programDir)
 {
@@ -26,32 +17,17 @@ QString LogsFolder(const QString &programDir)
 
 QString LogFilePath(const QString &programDir, int16_t folder, const QDate &day)
 {
-    QString path = LogsFolder(programDir) + QLatin1String("/Watch Folder #");
-    AppendPadded(path, folder, 1);
-    path += QLatin1String(" Log For ") + DateToYYYYMMDD(day) + QLatin1String(".TXT");
-    return path;
+    return LogsFolder(programDir) + QLatin1String("/Watch Folder #") + FormatInteger(folder) +
+           QLatin1String(" Log For ") + DateToYYYYMMDD(day) + QLatin1String(".TXT");
 }
 
 QString LogLine(const QString &message, const QDateTime &now)
 {
     const QDate date = now.date();
     const QTime time = now.time();
-    QString line;
-    line.reserve(21 + message.size());
-    AppendPadded(line, date.month(), 2);
-    line += u'-';
-    AppendPadded(line, date.day(), 2);
-    line += u'-';
-    AppendPadded(line, date.year(), 4);
-    line += QLatin1String("  ");
-    AppendPadded(line, time.hour(), 2);
-    line += u':';
-    AppendPadded(line, time.minute(), 2);
-    line += u':';
-    AppendPadded(line, time.second(), 2);
-    line += u' ';
-    line += message;
-    return line;
+    return FormatInteger(date.month(), 2) + u'-' + FormatInteger(date.day(), 2) + u'-' + FormatInteger(date.year(), 4) +
+           QLatin1String("  ") + FormatInteger(time.hour(), 2) + u':' + FormatInteger(time.minute(), 2) + u':' +
+           FormatInteger(time.second(), 2) + u' ' + message;
 }
 
 void WriteLog(const QString &programDir, const QString &message, int16_t folder, const QDateTime &now)

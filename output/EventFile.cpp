@@ -4,27 +4,16 @@
 #include "events/DateValue.h"
 #include "events/Number.h"
 
-#include <charconv>
 #include <cmath>
 #include <string>
 
 namespace {
 
 // The file is built in a std::string: appending a character there is inlined, unlike QByteArray's.
-void appendDecimal(std::string &out, long long value)
+void appendInteger(std::string &out, long long value, int width = 0)
 {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
-void appendPadded(std::string &out, int value, int width)
-{
-    char buffer[12];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    for (auto length = result.ptr - buffer; length < width; ++length)
-        out += '0';
-    out.append(buffer, result.ptr);
+    char buffer[48];
+    out.append(buffer, WriteInteger(buffer, value, width));
 }
 
 void appendByteCodes(std::string &out, const QString &text)
@@ -34,9 +23,9 @@ void appendByteCodes(std::string &out, const QString &text)
         if (!first)
             out += '-';
         first = false;
-        appendDecimal(out, unit.cell());
+        appendInteger(out, unit.cell());
         out += '-';
-        appendDecimal(out, unit.row());
+        appendInteger(out, unit.row());
     }
 }
 
@@ -65,7 +54,7 @@ public:
     void integer(int value)
     {
         separate();
-        appendDecimal(m_out, value);
+        appendInteger(m_out, value);
     }
     void boolean(bool value)
     {
@@ -76,7 +65,8 @@ public:
     {
         separate();
         if (value == std::trunc(value) && std::abs(value) < 1e15)
-            appendDecimal(m_out, static_cast<long long>(value)); // whole numbers print the same, only faster
+            // Below 1e15 a whole number's %.15G form is all its digits, which the integer conversion gives faster.
+            appendInteger(m_out, static_cast<long long>(value));
         else
             m_out += FormatNumber(value).toStdString();
     }
@@ -85,11 +75,11 @@ public:
         separate();
         const QDate day = SerialToDate(serial);
         m_out += '#';
-        appendPadded(m_out, day.year(), 4);
+        appendInteger(m_out, day.year(), 4);
         m_out += '-';
-        appendPadded(m_out, day.month(), 2);
+        appendInteger(m_out, day.month(), 2);
         m_out += '-';
-        appendPadded(m_out, day.day(), 2);
+        appendInteger(m_out, day.day(), 2);
         m_out += '#';
     }
     void weekdays(const WeekdayFlags &flags)
@@ -126,9 +116,8 @@ void writeCommon(LineWriter &line, const SectionEntry &entry)
     line.weekdays(entry.DayFlags);
 }
 
-void writeEvent(std::string &out, const EventRecord &event)
+void writeHeader(LineWriter &line, const EventRecord &event)
 {
-    LineWriter line(out);
     line.date(event.Date1);
     line.date(event.Date2);
     line.text(event.StartTC);
@@ -140,85 +129,117 @@ void writeEvent(std::string &out, const EventRecord &event)
     line.text(event.EventKey);
     line.byteCodes(event.EventNote, "UnIcOdE ");
     line.end();
+}
 
-    for (int n = 1; n <= 2; ++n) {
-        const Section1Entry &entry = event.Section1[n];
-        writeCommon(line, entry);
-        for (const QString *name : {&entry.Name1, &entry.Name2, &entry.Name3, &entry.Name4, &entry.Name5, &entry.Name6,
-                                    &entry.Name7, &entry.Name8})
-            line.byteCodes(*name);
-        line.integer(entry.VrNumber);
-        line.integer(entry.Int1);
-        line.byteCodes(entry.Text1);
-        line.byteCodes(entry.Text2);
-        line.byteCodes(entry.Text3);
-        line.integer(entry.Int2);
-        line.boolean(entry.Flag1);
-        line.number(entry.Num1);
-        line.number(entry.Num2);
-        line.number(entry.Num3);
-        line.number(entry.Num4);
-        line.integer(entry.Int3);
-        line.end();
-    }
-    for (int n = 1; n <= 2; ++n) {
-        const Section2Entry &entry = event.Section2[n];
-        writeCommon(line, entry);
-        line.integer(entry.Int1);
-        line.integer(entry.Int2);
-        line.integer(entry.Int3);
-        line.text(entry.Text1);
-        line.text(entry.Text2);
-        line.end();
-    }
-    for (int n = 1; n <= 4; ++n) {
-        const Section3Entry &entry = event.Section3[n];
-        writeCommon(line, entry);
-        line.integer(entry.Int1);
-        line.integer(entry.RouterInput);
-        line.integer(entry.RouterOutput);
-        line.text(entry.Text1);
-        line.text(entry.Text2);
-        for (int level = 1; level <= 8; ++level)
-            line.boolean(entry.LevelFlags[level]);
-        line.end();
-    }
-
-    const Section4Entry &s4 = event.Section4;
-    writeCommon(line, s4);
-    line.integer(s4.Int1);
-    line.byteCodes(s4.Text1);
-    line.integer(s4.Int2);
-    line.byteCodes(s4.Text2);
+void writeEntry(LineWriter &line, const Section1Entry &entry)
+{
+    writeCommon(line, entry);
+    for (const QString *name : {&entry.Name1, &entry.Name2, &entry.Name3, &entry.Name4, &entry.Name5, &entry.Name6,
+                                &entry.Name7, &entry.Name8})
+        line.byteCodes(*name);
+    line.integer(entry.VrNumber);
+    line.integer(entry.Int1);
+    line.byteCodes(entry.Text1);
+    line.byteCodes(entry.Text2);
+    line.byteCodes(entry.Text3);
+    line.integer(entry.Int2);
+    line.boolean(entry.Flag1);
+    line.number(entry.Num1);
+    line.number(entry.Num2);
+    line.number(entry.Num3);
+    line.number(entry.Num4);
+    line.integer(entry.Int3);
     line.end();
+}
 
-    const Section5Entry &s5 = event.Section5;
-    writeCommon(line, s5);
-    line.integer(s5.Int1);
-    line.integer(s5.Int2);
-    line.integer(s5.Int3);
+void writeEntry(LineWriter &line, const Section2Entry &entry)
+{
+    writeCommon(line, entry);
+    line.integer(entry.Int1);
+    line.integer(entry.Int2);
+    line.integer(entry.Int3);
+    line.text(entry.Text1);
+    line.text(entry.Text2);
     line.end();
+}
 
-    for (int n = 1; n <= 2; ++n) {
-        const Section6Entry &entry = event.Section6[n];
-        writeCommon(line, entry);
-        line.integer(entry.Int1);
-        for (const bool flag : {entry.Flag1, entry.Flag2, entry.Flag3, entry.Flag4})
-            line.boolean(flag);
-        for (const int16_t value : {entry.Int2, entry.Int3, entry.Int4, entry.Int5, entry.Int6})
-            line.integer(value);
-        for (const bool flag : {entry.Flag5, entry.Flag6, entry.Flag7})
-            line.boolean(flag);
-        for (const int16_t value : {entry.Int7, entry.Int8, entry.Int9, entry.Int10, entry.Int11, entry.Int12})
-            line.integer(value);
-        line.boolean(entry.Flag8);
-        for (const int16_t value : {entry.Int13, entry.Int14, entry.Int15, entry.Int16})
-            line.integer(value);
-        line.end();
-    }
+void writeEntry(LineWriter &line, const Section3Entry &entry)
+{
+    writeCommon(line, entry);
+    line.integer(entry.Int1);
+    line.integer(entry.RouterInput);
+    line.integer(entry.RouterOutput);
+    line.text(entry.Text1);
+    line.text(entry.Text2);
+    for (int level = 1; level <= 8; ++level)
+        line.boolean(entry.LevelFlags[level]);
+    line.end();
+}
+
+void writeEntry(LineWriter &line, const Section4Entry &entry)
+{
+    writeCommon(line, entry);
+    line.integer(entry.Int1);
+    line.byteCodes(entry.Text1);
+    line.integer(entry.Int2);
+    line.byteCodes(entry.Text2);
+    line.end();
+}
+
+void writeEntry(LineWriter &line, const Section5Entry &entry)
+{
+    writeCommon(line, entry);
+    line.integer(entry.Int1);
+    line.integer(entry.Int2);
+    line.integer(entry.Int3);
+    line.end();
+}
+
+void writeEntry(LineWriter &line, const Section6Entry &entry)
+{
+    writeCommon(line, entry);
+    line.integer(entry.Int1);
+    for (const bool flag : {entry.Flag1, entry.Flag2, entry.Flag3, entry.Flag4})
+        line.boolean(flag);
+    for (const int16_t value : {entry.Int2, entry.Int3, entry.Int4, entry.Int5, entry.Int6})
+        line.integer(value);
+    for (const bool flag : {entry.Flag5, entry.Flag6, entry.Flag7})
+        line.boolean(flag);
+    for (const int16_t value : {entry.Int7, entry.Int8, entry.Int9, entry.Int10, entry.Int11, entry.Int12})
+        line.integer(value);
+    line.boolean(entry.Flag8);
+    for (const int16_t value : {entry.Int13, entry.Int14, entry.Int15, entry.Int16})
+        line.integer(value);
+    line.end();
+}
+
+// Entries 1.. of a section; entry 0 is never written.
+template <typename Entry, size_t Size> void writeEntries(LineWriter &line, const std::array<Entry, Size> &entries)
+{
+    for (size_t n = 1; n < Size; ++n)
+        writeEntry(line, entries[n]);
+}
+
+// The 13 lines of one event.
+void writeEvent(std::string &out, const EventRecord &event)
+{
+    LineWriter line(out);
+    writeHeader(line, event);
+    writeEntries(line, event.Section1);
+    writeEntries(line, event.Section2);
+    writeEntries(line, event.Section3);
+    writeEntry(line, event.Section4);
+    writeEntry(line, event.Section5);
+    writeEntries(line, event.Section6);
 }
 
 } // namespace
+
+QString EventFileName(const QString &workbookName)
+{
+    const qsizetype dot = workbookName.indexOf(u'.');
+    return (dot < 0 ? workbookName + u'.' : workbookName.left(dot + 1)) + QLatin1String("TVX");
+}
 
 QString TextToByteCodes(const QString &text)
 {

@@ -5,6 +5,11 @@
 #include <QByteArray>
 #include <QString>
 
+// The event file of a workbook (a file name, no folder): the name up to and including its first ".", then
+// "TVX" ("Day 1.final.xlsx" gives "Day 1.TVX"); a name without "." gets ".TVX" appended. The watch folders
+// list only names with a ".", so only tavrel-convert meets the second case.
+QString EventFileName(const QString &workbookName);
+
 // Low byte then high byte of every 16-bit unit, in decimal, joined by "-": "Hi" gives "72-0-105-0".
 QString TextToByteCodes(const QString &text);
 

@@ -1,33 +1,19 @@
 #include "convert/ScheduleWorkbook.h"
+#include "events/Number.h"
 #include "output/EventFile.h"
 #include "watch/TranslatorCore.h"
 
 #include <QFileInfo>
 #include <algorithm>
-#include <charconv>
 #include <limits>
 
 namespace {
 
-void AppendTwoDigits(QString &text, int value)
-{
-    char digits[4];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    if (result.ptr - digits < 2)
-        text += u'0';
-    text += QLatin1String(digits, result.ptr - digits);
-}
-
 // "14:05:33": the time shown beside the last event file made.
 QString ClockTime(const QTime &time)
 {
-    QString text;
-    AppendTwoDigits(text, time.hour());
-    text += u':';
-    AppendTwoDigits(text, time.minute());
-    text += u':';
-    AppendTwoDigits(text, time.second());
-    return text;
+    return FormatInteger(time.hour(), 2) + u':' + FormatInteger(time.minute(), 2) + u':' +
+           FormatInteger(time.second(), 2);
 }
 
 // A file time as ms since 1970; an unknown time reads as long ago.
@@ -154,10 +140,7 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
             Log(request.Folder, note);
     }
 
-    const qsizetype dot = request.FileName.indexOf(u'.');
-    if (dot < 0)
-        return false;
-    const QString eventFileName = request.FileName.left(dot + 1) + QLatin1String("TVX");
+    const QString eventFileName = EventFileName(request.FileName);
     const QString reason = WriteEventFile(folderPath + eventFileName, m_events);
     if (!reason.isEmpty()) {
         ReportNotMade(request.Folder, request.FileName, reason);

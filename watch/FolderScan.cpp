@@ -1,23 +1,16 @@
+#include "events/Number.h"
+#include "output/EventFile.h"
 #include "watch/FolderListing.h"
 #include "watch/TranslatorCore.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace {
 
-// Text up to and including the first "."; empty for a name without one.
-QString NamePrefix(const QString &fileName)
+// A spreadsheet and an event file belong together when they name the same event file, whatever the case.
+QString PairingKey(const QString &fileName)
 {
-    const qsizetype dot = fileName.indexOf(u'.');
-    return dot < 0 ? QString() : fileName.left(dot + 1);
-}
-
-void AppendDecimal(QString &text, int32_t value)
-{
-    char digits[16];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    text += QLatin1String(digits, result.ptr - digits);
+    return EventFileName(fileName).toUpper();
 }
 
 // Fills list from entry 0 with the folder's names, growing it by whole blocks; the count is stored only for a
@@ -111,11 +104,8 @@ bool TranslatorCore::ReadTimesStep(std::vector<FolderFileEntry> &list, bool inde
         FileTimes times;
         if (!folderPath.isEmpty() && GetFileTimes(folderPath + entry.FileName, times))
             entry.Times = times;
-        if (indexPrefixes) {
-            const QString prefix = NamePrefix(entry.FileName).toUpper();
-            if (!prefix.isEmpty())
-                m_eventFilesByPrefix[prefix].entries.push_back(static_cast<int32_t>(i));
-        }
+        if (indexPrefixes)
+            m_eventFilesByPrefix[PairingKey(entry.FileName)].entries.push_back(static_cast<int32_t>(i));
     }
     m_scanIndex = static_cast<int32_t>(end);
     return end == list.size();
@@ -128,12 +118,9 @@ bool TranslatorCore::ScanMatchStep()
         FolderFileEntry &spreadsheet = m_spreadsheets[i];
         if (!spreadsheet.Listed || spreadsheet.Matched)
             continue;
-        const QString prefix = NamePrefix(spreadsheet.FileName).toUpper();
-        if (prefix.isEmpty())
-            continue;
-        // The group holds every listed event file with this prefix in list order, and only this step sets
-        // their Matched flags, front to back: its next entry is the first unpaired one.
-        const auto group = m_eventFilesByPrefix.find(prefix);
+        // The group holds every listed event file with this key in list order, and only this step sets their
+        // Matched flags, front to back: its next entry is the first unpaired one.
+        const auto group = m_eventFilesByPrefix.find(PairingKey(spreadsheet.FileName));
         if (group == m_eventFilesByPrefix.end() || group->next >= group->entries.size())
             continue;
         FolderFileEntry &eventFile = m_eventFiles[static_cast<size_t>(group->entries[group->next++])];
@@ -153,20 +140,15 @@ void TranslatorCore::ScanQueueStep()
         Enqueue(m_scanFolder, entry.FileName);
     }
 
-    QString status = QStringLiteral("Watch Folder ");
-    AppendDecimal(status, m_scanFolder);
-    status += QLatin1String("  (");
+    PanelState state = m_panels[m_scanFolder];
+    state.FrameCaption = QStringLiteral("Watch Folder ") + FormatInteger(m_scanFolder) + QLatin1String("  (");
     if (!m_listingProblem.isEmpty()) {
         // Counts of a folder that could not be listed would read as an empty folder.
-        status += m_listingProblem + u')';
+        state.FrameCaption += m_listingProblem + u')';
     } else {
-        AppendDecimal(status, m_spreadsheetCount[m_scanFolder]);
-        status += QLatin1String(" XLS Files) (");
-        AppendDecimal(status, m_eventFileCount[m_scanFolder]);
-        status += QLatin1String(" TVX Files)");
+        state.FrameCaption += FormatInteger(m_spreadsheetCount[m_scanFolder]) + QLatin1String(" XLS Files) (") +
+                              FormatInteger(m_eventFileCount[m_scanFolder]) + QLatin1String(" TVX Files)");
     }
-    PanelState state = m_panels[m_scanFolder];
-    state.FrameCaption = status;
     setPanel(m_scanFolder, state);
 }
 

@@ -122,7 +122,7 @@ public:
 private:
     // (folder, bare file name): a queued request or a workbook's conversion history.
     using FolderFileKey = std::pair<int16_t, QString>;
-    // Event files sharing one upper-cased prefix, in list order; the ones before next are already paired.
+    // Event files naming the same event file (PairingKey), in list order; the ones before next are already paired.
     struct PrefixGroup {
         std::vector<int32_t> entries;
         size_t next = 0;

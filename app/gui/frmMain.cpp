@@ -18,14 +18,6 @@
 
 namespace {
 
-QLabel *makeLabel(QWidget *parent, const QString &name, int index, const QString &caption, const QRect &geometry)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(name + QString::number(index));
-    label->setGeometry(geometry);
-    return label;
-}
-
 // Places a newly created dialog in front of the middle of the main window.
 void centreOver(QWidget *window, const QWidget *owner)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QRect>
 #include <QWidget>
 
@@ -12,4 +13,20 @@ inline int Twips(const QWidget *widget, int twips)
 inline QRect TwipsRect(const QWidget *widget, int left, int top, int width, int height)
 {
     return {Twips(widget, left), Twips(widget, top), Twips(widget, width), Twips(widget, height)};
+}
+
+// A control named name + index, as the windows' control arrays are (lblPath1, lblPath2), at geometry.
+template <typename Control> Control *makeControl(QWidget *parent, const QString &name, int index, const QRect &geometry)
+{
+    auto *control = new Control(parent);
+    control->setObjectName(name + QString::number(index));
+    control->setGeometry(geometry);
+    return control;
+}
+
+inline QLabel *makeLabel(QWidget *parent, const QString &name, int index, const QString &caption, const QRect &geometry)
+{
+    QLabel *label = makeControl<QLabel>(parent, name, index, geometry);
+    label->setText(caption);
+    return label;
 }

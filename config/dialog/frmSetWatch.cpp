@@ -18,21 +18,6 @@
 
 namespace {
 
-template <typename Control> Control *makeControl(QWidget *parent, const QString &name, int index, const QRect &geometry)
-{
-    auto *control = new Control(parent);
-    control->setObjectName(name + QString::number(index));
-    control->setGeometry(geometry);
-    return control;
-}
-
-QLabel *makeLabel(QWidget *parent, const QString &name, int index, const QString &caption, const QRect &geometry)
-{
-    QLabel *label = makeControl<QLabel>(parent, name, index, geometry);
-    label->setText(caption);
-    return label;
-}
-
 QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
 {
     auto *button = new QPushButton(caption, parent);

@@ -1,4 +1,5 @@
-#include "tests/convert/XlsxBuilder.h"
+#include "tests/support/Files.h"
+#include "tests/support/XlsxBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,8 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const QString Fixtures = QStringLiteral(TAVREL_SOURCE_DIR "/tests/fixtures/");
 
 struct CliResult {
     int exitCode = -1;
@@ -30,12 +29,6 @@ CliResult RunConvert(const QStringList &arguments)
             process.readAllStandardError()};
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 class ConvertCliTest : public testing::Test
 {
 protected:
@@ -48,7 +41,7 @@ protected:
     QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files); }
 
     QTemporaryDir m_dir;
-    const QByteArray m_expected = ReadAll(Fixtures + QStringLiteral("expected/example.TVX"));
+    const QByteArray m_expected = ReadBytes(Fixtures + QStringLiteral("expected/example.TVX"));
     const QStringList m_options{"--config-dir", Fixtures + "config", "--date", "2026-12-04"};
 };
 
@@ -74,20 +67,20 @@ TEST_F(ConvertCliTest, WritesBesideTheWorkbookUnderThePrefixOrWhereAsked)
 {
     const CliResult beside = RunConvert(m_options + QStringList{example(QStringLiteral("Day1.final.xlsx"))});
     EXPECT_EQ(beside.exitCode, 0) << beside.err.toStdString();
-    EXPECT_EQ(ReadAll(m_dir.filePath(QStringLiteral("Day1.TVX"))), m_expected);
+    EXPECT_EQ(ReadBytes(m_dir.filePath(QStringLiteral("Day1.TVX"))), m_expected);
 
     const QString workbook = example(QStringLiteral("Show.xlsx"));
     EXPECT_EQ(
         RunConvert(m_options + QStringList{"-o", m_dir.filePath(QStringLiteral("chosen.TVX")), workbook}).exitCode, 0);
-    EXPECT_EQ(ReadAll(m_dir.filePath(QStringLiteral("chosen.TVX"))), m_expected);
+    EXPECT_EQ(ReadBytes(m_dir.filePath(QStringLiteral("chosen.TVX"))), m_expected);
 
     const QString out = m_dir.filePath(QStringLiteral("out"));
     ASSERT_TRUE(QDir().mkdir(out));
     EXPECT_EQ(
         RunConvert(m_options + QStringList{"--output-dir", out, workbook, example(QStringLiteral("Plain"))}).exitCode,
         0);
-    EXPECT_EQ(ReadAll(out + "/Show.TVX"), m_expected);
-    EXPECT_EQ(ReadAll(out + "/Plain.TVX"), m_expected);
+    EXPECT_EQ(ReadBytes(out + "/Show.TVX"), m_expected);
+    EXPECT_EQ(ReadBytes(out + "/Plain.TVX"), m_expected);
 }
 
 TEST_F(ConvertCliTest, FailuresAreReportedAndTheOthersStillConverted)
@@ -107,7 +100,7 @@ TEST_F(ConvertCliTest, FailuresAreReportedAndTheOthersStillConverted)
     EXPECT_EQ(lines[0], "tavrel-convert: " + bad.toUtf8() + ": not an xlsx workbook");
     EXPECT_TRUE(lines[1].startsWith("tavrel-convert: " + blocked.toUtf8() + ": cannot write ")) << lines[1].data();
     EXPECT_EQ(files(), (QStringList{"Bad.xlsx", "Blocked.xlsx", "Good.TVX", "Good.xlsx"}));
-    EXPECT_EQ(ReadAll(m_dir.filePath(QStringLiteral("Good.TVX"))), m_expected);
+    EXPECT_EQ(ReadBytes(m_dir.filePath(QStringLiteral("Good.TVX"))), m_expected);
 }
 
 struct MessageCase {
@@ -204,10 +197,11 @@ TEST_F(ConvertCliTest, CheckPrintsOneJsonLinePerUsedRow)
                           "\n");
     EXPECT_EQ(files(), QStringList{"Day1.xlsx"});
 
-    // Quotes, backslash, a tab, a lone surrogate (by the _xHHHH_ escape) and U+00E9; row 7 holds only an error.
+    // Quotes, backslash, a tab, U+001F (the last unit escaped), a lone surrogate (by the _xHHHH_ escape) and U+00E9;
+    // row 7 holds only an error.
     const QString odd = m_dir.filePath(QStringLiteral("odd.xlsx"));
     ASSERT_TRUE(WriteTestWorkbook(
-        odd, RowXml(5, NumberCell("J5", "40") + InlineStringCell("R5", "  say \"hi\"\\\t_xD83D_\u00e9 ")) +
+        odd, RowXml(5, NumberCell("J5", "40") + InlineStringCell("R5", "  say \"hi\"\\\t_x001F__xD83D_\u00e9 ")) +
                  RowXml(6, InlineStringCell("R6", QString())) + RowXml(7, R"(<c r="K7" t="e"><v>#N/A</v></c>)")));
     const QString missing = m_dir.filePath(QStringLiteral("missing.xlsx"));
     const CliResult several = RunConvert({QStringLiteral("--check"), odd, missing});
@@ -217,7 +211,7 @@ TEST_F(ConvertCliTest, CheckPrintsOneJsonLinePerUsedRow)
     EXPECT_EQ(several.out.toStdString(),
               (prefix +
                R"("row":5,"vr":40,"start":"00:00:00;00","end":"00:00:00;00",)"
-               R"("name":"say \"hi\"\\\u0009\ud83d)"
+               R"("name":"say \"hi\"\\\u0009\u001f\ud83d)"
                "\xc3\xa9"
                R"(","note":"","source":"","accepted":false,"reason":"VR number outside 1 to 32"})"
                "\n" +

@@ -1,4 +1,4 @@
-#include "tests/convert/XlsxBuilder.h"
+#include "tests/support/XlsxBuilder.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "convert/ScheduleRow.h"
 
-#include "tests/convert/CellTestSupport.h"
+#include "tests/support/CellTestSupport.h"
 
 namespace {
 

@@ -1,22 +1,14 @@
 #include "convert/ScheduleWorkbook.h"
 
 #include "output/EventFile.h"
+#include "tests/support/Files.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
 
-const QString Fixtures = QStringLiteral(TAVREL_SOURCE_DIR "/tests/fixtures/");
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Workbooks of four writers, made by scripts/make-fixtures, against the event files expected byte for byte.
-// An unreadable workbook adding no event is among the hostile workbook tests.
 TEST(ScheduleWorkbook, WritersWorkbooksGiveTheGoldenEventFiles)
 {
     RouterConfig router;
@@ -27,7 +19,7 @@ TEST(ScheduleWorkbook, WritersWorkbooksGiveTheGoldenEventFiles)
             const QString workbook = Fixtures + QStringLiteral("schedules/%1-%2.xlsx").arg(name, writer);
             EventList events;
             ASSERT_EQ(ReadScheduleWorkbook(workbook, router, day, events), "") << workbook.toStdString();
-            const QByteArray expected = ReadAll(Fixtures + QStringLiteral("expected/%1.TVX").arg(name));
+            const QByteArray expected = ReadBytes(Fixtures + QStringLiteral("expected/%1.TVX").arg(name));
             ASSERT_FALSE(expected.isEmpty());
             EXPECT_EQ(RenderEventFile(events).toStdString(), expected.toStdString()) << workbook.toStdString();
         }

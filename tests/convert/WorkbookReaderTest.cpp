@@ -1,8 +1,8 @@
 #include "convert/XlsxCellValue.h"
 #include "convert/XlsxWorkbook.h"
 #include "convert/XlsxXml.h"
-#include "tests/convert/CellTestSupport.h"
-#include "tests/convert/XlsxBuilder.h"
+#include "tests/support/CellTestSupport.h"
+#include "tests/support/XlsxBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -292,10 +292,14 @@ TEST_F(WorkbookReaderTest, SharedStringsEveryItemCountsAndReadingStopsAfterTheLa
 
 // ---- Unreadable workbooks ------------------------------------------------------------------------------------
 
-// Empty, text, encrypted and further damaged files are among the hostile workbook tests.
+// Zip bombs and other hostile workbooks are checked against their time and memory limits by scripts/hostile-limits.
 TEST_F(WorkbookReaderTest, ReasonsForFilesThatAreNoWorkbook)
 {
     EXPECT_EQ(ReadWorkbookCells(path("missing.xlsx")).error, "file not found");
+    EXPECT_EQ(ReadWorkbookCells(write("empty.xlsx", {})).error, "not an xlsx workbook");
+    EXPECT_EQ(ReadWorkbookCells(write("text.xlsx", "VR,Start\r\n5,10:00\r\n")).error, "not an xlsx workbook");
+    EXPECT_EQ(ReadWorkbookCells(write("cfb.xlsx", QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(504, 0))).error,
+              "encrypted workbook");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.xlsx")));
     EXPECT_EQ(ReadWorkbookCells(path("folder.xlsx")).error, "is a folder");
     ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.xlsx")).constData(), 0600), 0); // opening it would wait for a writer

@@ -1,17 +1,13 @@
 #include "output/ActivityLog.h"
 
+#include "tests/support/Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 const QDateTime Morning(QDate(2026, 12, 4), QTime(14, 5, 33));
 
@@ -34,10 +30,10 @@ TEST(ActivityLog, CreatesLogsAndAppendsPerFolderAndDay)
     WriteLog(dir, QStringLiteral("second \u00e9"), 1, Morning.addSecs(1));
     WriteLog(dir, QStringLiteral("other folder"), 2, Morning);
     WriteLog(dir, QStringLiteral("next day"), 1, QDateTime(QDate(2026, 12, 5), QTime(0, 0)));
-    EXPECT_EQ(ReadAll(LogFilePath(dir, 1, Morning.date())),
+    EXPECT_EQ(ReadBytes(LogFilePath(dir, 1, Morning.date())),
               "12-04-2026  14:05:33 first\r\n12-04-2026  14:05:34 second \xc3\xa9\r\n");
-    EXPECT_EQ(ReadAll(LogFilePath(dir, 2, Morning.date())), "12-04-2026  14:05:33 other folder\r\n");
-    EXPECT_EQ(ReadAll(LogFilePath(dir, 1, QDate(2026, 12, 5))), "12-05-2026  00:00:00 next day\r\n");
+    EXPECT_EQ(ReadBytes(LogFilePath(dir, 2, Morning.date())), "12-04-2026  14:05:33 other folder\r\n");
+    EXPECT_EQ(ReadBytes(LogFilePath(dir, 1, QDate(2026, 12, 5))), "12-05-2026  00:00:00 next day\r\n");
 
     const QString missing = programDir.filePath(QStringLiteral("missing"));
     WriteLog(missing, QStringLiteral("lost"), 1, Morning);

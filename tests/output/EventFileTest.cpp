@@ -48,17 +48,24 @@ TEST(EventFile, EmptyListIsTheHeaderOnlyAndBlankKeysAreSkipped)
               "#FALSE#,0,\"\",\"\",0,0,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,\"\",0,\"\"\r");
 }
 
-// Timecode frames give fractions, which no golden file holds.
-TEST(EventFile, RendersFractionsAndNegatives)
+// Timecode frames give fractions, which no golden file holds; whole numbers print all their digits below 1e15.
+TEST(EventFile, NumbersAreWrittenInTheirShortestForm)
 {
     EventRecord event = KeyOnly(QStringLiteral("k"));
-    event.Section1[1].StartSeconds = 0.033;
-    event.Section1[1].Num2 = -0.5;
+    Section1Entry &entry = event.Section1[1];
+    entry.StartSeconds = 0.033;
+    entry.Num1 = 1e15;
+    entry.Num2 = -0.5;
+    entry.Num3 = 999999999999999;
+    entry.Num4 = -1e15;
     EventList events;
     events.Add(event);
     const QList<QByteArray> items = LinesOf(RenderEventFile(events))[2].split(',');
     EXPECT_EQ(items[4], ".033");
+    EXPECT_EQ(items[28], "1E+15");
     EXPECT_EQ(items[29], "-.5");
+    EXPECT_EQ(items[30], "999999999999999");
+    EXPECT_EQ(items[31], "-1E+15");
 }
 
 class WriteEventFileTest : public testing::Test

@@ -1,7 +1,7 @@
-#include "WatchTestSupport.h"
 #include "output/ActivityLog.h"
 #include "output/EventFile.h"
-#include "tests/convert/XlsxBuilder.h"
+#include "tests/support/WatchTestSupport.h"
+#include "tests/support/XlsxBuilder.h"
 
 #include <functional>
 #include <gmock/gmock.h>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "events/Clock.h"
+#include "tests/support/Files.h"
 #include "watch/TranslatorCore.h"
 
 #include <QDir>
@@ -34,19 +35,6 @@ public:
     std::vector<std::pair<int, QString>> logLines;
     QStringList watches; // "folder:path:workbook,workbook"
 };
-
-inline void WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(bytes);
-}
-
-inline QByteArray ReadBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Sets the last-write time to the given second since 1970, so tests order files without sleeping.
 inline void SetWriteTime(const QString &path, time_t seconds)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/WorkbookCells.h"
+#include "tests/support/Files.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -12,11 +13,6 @@ inline const auto Number = [](double n) { return CellValue{CellValue::Type::Numb
 inline const auto Text = [](const QString &t) { return CellValue{CellValue::Type::Text, 0, t, false}; };
 inline const auto Boolean = [](bool b) { return CellValue{CellValue::Type::Boolean, 0, {}, b}; };
 inline const auto Error = [] { return CellValue{CellValue::Type::Error, 0, {}, false}; };
-
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 inline void PrintTo(const CellValue &cell, std::ostream *out)
 {
