@@ -33,15 +33,9 @@ void setSection1Defaults(Section1Entry &entry)
     entry.Int3 = 2;
 }
 
-} // namespace
-
-EventRecord AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today)
+// The event's own fields, the same for every entry.
+void setHeader(EventRecord &event, const EventTiming &timing, double day, const QString &note)
 {
-    const EventTiming timing = ComputeEventTiming(row, today);
-    const double day = DateToSerial(today);
-    const QString note = cut(row.NoteText);
-    EventRecord event;
-
     event.Date1 = day;
     event.Date2 = day;
     event.EventKey = timing.EventKey;
@@ -52,21 +46,48 @@ EventRecord AssembleEvent(const ScheduleRow &row, const RouterConfig &router, co
     event.EventNote = note;
     event.HeaderInt1 = 1;
     event.HeaderInt2 = 1;
+}
 
-    Section1Entry &entry1 = event.Section1[1];
-    entry1.Enabled = true;
-    entry1.StartTC = timing.StartTC;
-    entry1.DurationTC = timing.DurationTC;
-    entry1.StartSeconds = timing.StartSeconds;
-    entry1.EndSeconds = timing.EndSeconds;
-    entry1.DayFlags[timing.EndDayIndex] = true;
+// Section 1, entry 1: the programme on its VR destination, named eight times.
+void setProgramme(Section1Entry &entry, const ScheduleRow &row, const EventTiming &timing, const QString &note)
+{
+    entry.Enabled = true;
+    entry.StartTC = timing.StartTC;
+    entry.DurationTC = timing.DurationTC;
+    entry.StartSeconds = timing.StartSeconds;
+    entry.EndSeconds = timing.EndSeconds;
+    entry.DayFlags[timing.EndDayIndex] = true;
     const QString name = cut(row.EventName);
-    entry1.Name1 = entry1.Name2 = entry1.Name3 = entry1.Name4 = name;
-    entry1.Name5 = entry1.Name6 = entry1.Name7 = entry1.Name8 = name;
-    entry1.VrNumber = row.VrNumber;
-    entry1.Text1 = note;
-    setSection1Defaults(entry1);
+    entry.Name1 = entry.Name2 = entry.Name3 = entry.Name4 = name;
+    entry.Name5 = entry.Name6 = entry.Name7 = entry.Name8 = name;
+    entry.VrNumber = row.VrNumber;
+    entry.Text1 = note;
+    setSection1Defaults(entry);
+}
 
+// Section 3, entry 1: the router switch from the source's input to the VR's output, at the programme's times.
+void setRoute(Section3Entry &route, const Section1Entry &programme, const ScheduleRow &row, const RouterConfig &router)
+{
+    route.Enabled = true;
+    route.StartTC = programme.StartTC;
+    route.DurationTC = programme.DurationTC;
+    route.DayFlags = programme.DayFlags;
+    route.StartSeconds = programme.StartSeconds;
+    route.EndSeconds = programme.EndSeconds;
+    route.Int1 = 1;
+    route.RouterInput = FindRouterInput(router, Trimmed(row.SourceName));
+    if (row.VrNumber >= 0 && row.VrNumber < RouterDestinationCount)
+        route.RouterOutput = router.RouterDestination[row.VrNumber].Output;
+    if (route.RouterInput >= 0 && size_t(route.RouterInput) < router.RouterInputTable.size()) {
+        const RouterInputEntry &input = router.RouterInputTable[route.RouterInput];
+        for (int level = 1; level <= 8; ++level)
+            route.LevelFlags[level] = input.Level[level];
+    }
+}
+
+// Every other entry: disabled, dated today, with the defaults the automation system expects.
+void setUnusedEntries(EventRecord &event, double day)
+{
     Section1Entry &spare = event.Section1[2];
     setZeroTimecodes(spare, day);
     spare.VrNumber = 1;
@@ -80,23 +101,6 @@ EventRecord AssembleEvent(const ScheduleRow &row, const RouterConfig &router, co
         entry.Text1 = ZeroTimecode;
         entry.Int3 = 11;
         entry.Text2 = ZeroTimecode;
-    }
-
-    Section3Entry &route = event.Section3[1];
-    route.Enabled = true;
-    route.StartTC = timing.StartTC;
-    route.DurationTC = timing.DurationTC;
-    route.DayFlags = entry1.DayFlags;
-    route.StartSeconds = entry1.StartSeconds;
-    route.EndSeconds = entry1.EndSeconds;
-    route.Int1 = 1;
-    route.RouterInput = FindRouterInput(router, Trimmed(row.SourceName));
-    if (row.VrNumber >= 0 && row.VrNumber < RouterDestinationCount)
-        route.RouterOutput = router.RouterDestination[row.VrNumber].Output;
-    if (route.RouterInput >= 0 && size_t(route.RouterInput) < router.RouterInputTable.size()) {
-        const RouterInputEntry &input = router.RouterInputTable[route.RouterInput];
-        for (int level = 1; level <= 8; ++level)
-            route.LevelFlags[level] = input.Level[level];
     }
     for (int n = 2; n <= 4; ++n) {
         Section3Entry &entry = event.Section3[n];
@@ -120,6 +124,20 @@ EventRecord AssembleEvent(const ScheduleRow &row, const RouterConfig &router, co
         entry.Flag1 = true;
         entry.Flag3 = true;
     }
+}
+
+} // namespace
+
+EventRecord AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today)
+{
+    const EventTiming timing = ComputeEventTiming(row, today);
+    const double day = DateToSerial(today);
+    const QString note = cut(row.NoteText);
+    EventRecord event;
+    setHeader(event, timing, day, note);
+    setProgramme(event.Section1[1], row, timing, note);
+    setRoute(event.Section3[1], event.Section1[1], row, router);
+    setUnusedEntries(event, day);
     return event;
 }
 

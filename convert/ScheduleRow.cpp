@@ -166,7 +166,7 @@ double CellDateTime(const CellValue &cell)
     case CellValue::Type::Number:
         return cell.number;
     case CellValue::Type::Boolean:
-        return cell.boolean ? -1 : 0;
+        return cell.boolean ? -1 : 0; // True is -1 as a number, as in the system's own conversion
     case CellValue::Type::Text:
         return parseDateTimeText(cell.text);
     case CellValue::Type::Empty:

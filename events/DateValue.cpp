@@ -10,6 +10,8 @@ const QDate SerialEpoch(1899, 12, 30);
 // hour and minute.
 int32_t WholeSecondOfDay(double d)
 {
+    // 1.1574074074074073e-05 is one second as a fraction of a day, as the system's own formula divides by it;
+    // its reciprocal is exactly 86400.0, so this is the plain product.
     const double t = TimeOfDayPart(d) * (1.0 / 1.1574074074074073e-05);
     if (!std::isfinite(t))
         return 0;

@@ -44,6 +44,100 @@ std::optional<double> ParseRadixDigits(std::u16string_view s, size_t pos, int ba
     return value;
 }
 
+// "&H" and "&O" numbers; "&" followed by anything else is no number.
+std::optional<double> ParseRadixPrefix(std::u16string_view s)
+{
+    if (s[1] == u'H' || s[1] == u'h')
+        return ParseRadixDigits(s, 2, 16);
+    if (s[1] == u'O' || s[1] == u'o')
+        return ParseRadixDigits(s, 2, 8);
+    return 0.0;
+}
+
+// The usual number is a few digits without fraction or exponent: exact in a double, no from_chars needed.
+// nullopt when the text is not of that form.
+std::optional<double> ParseShortWholeNumber(std::u16string_view s)
+{
+    double whole = 0;
+    size_t end = 0;
+    for (; end < s.size() && end < 15 && IsDigit(s[end]); ++end)
+        whole = whole * 10 + (s[end] - u'0');
+    const bool numberGoesOn = end < s.size() && (IsDigit(s[end]) || s[end] == u'.' || s[end] == u'E' || s[end] == u'e');
+    if (end == 0 || numberGoesOn)
+        return std::nullopt;
+    return whole;
+}
+
+// The matched number in plain ASCII, for from_chars; the magnitude estimate tells overflow from underflow.
+struct DecimalText {
+    std::string ascii;
+    long long magnitude = 0; // decimal position of the leading non-zero digit, 1 for units
+    bool seenNonZero = false;
+    bool seenDigit = false;
+};
+
+// Digits with at most one "."; returns the position after them.
+size_t ReadMantissa(std::u16string_view s, size_t pos, DecimalText &decimal)
+{
+    bool seenPoint = false;
+    for (; pos < s.size(); ++pos) {
+        const char16_t c = s[pos];
+        if (IsDigit(c)) {
+            decimal.seenDigit = true;
+            if (c != u'0')
+                decimal.seenNonZero = true;
+            if (!seenPoint && decimal.seenNonZero)
+                ++decimal.magnitude;
+            else if (seenPoint && !decimal.seenNonZero)
+                --decimal.magnitude;
+            decimal.ascii.push_back(static_cast<char>(c));
+        } else if (c == u'.' && !seenPoint) {
+            seenPoint = true;
+            decimal.ascii.push_back('.');
+        } else {
+            break;
+        }
+    }
+    return pos;
+}
+
+// "E" or "e", an optional sign and at least one digit; anything less is not part of the number.
+void ReadExponent(std::u16string_view s, size_t pos, DecimalText &decimal)
+{
+    if (pos >= s.size() || (s[pos] != u'E' && s[pos] != u'e'))
+        return;
+    size_t expPos = pos + 1;
+    bool expNegative = false;
+    if (expPos < s.size() && (s[expPos] == u'+' || s[expPos] == u'-')) {
+        expNegative = s[expPos] == u'-';
+        ++expPos;
+    }
+    if (expPos >= s.size() || !IsDigit(s[expPos]))
+        return;
+    decimal.ascii.push_back('e');
+    if (expNegative)
+        decimal.ascii.push_back('-');
+    long long exponent = 0;
+    for (; expPos < s.size() && IsDigit(s[expPos]); ++expPos) {
+        decimal.ascii.push_back(static_cast<char>(s[expPos]));
+        if (exponent < 1000000000)
+            exponent = exponent * 10 + (s[expPos] - u'0');
+    }
+    decimal.magnitude += expNegative ? -exponent : exponent;
+}
+
+// nullopt when the number is too large for a double; one too small is 0.
+std::optional<double> ConvertDecimal(const DecimalText &decimal)
+{
+    double value = 0;
+    const auto result = std::from_chars(decimal.ascii.data(), decimal.ascii.data() + decimal.ascii.size(), value);
+    if (result.ec == std::errc::result_out_of_range)
+        return decimal.seenNonZero && decimal.magnitude > 0 ? std::nullopt : std::optional<double>(0.0);
+    if (result.ec != std::errc())
+        return 0.0;
+    return value;
+}
+
 char AsciiUpper(char c)
 {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -81,14 +175,8 @@ std::optional<double> ParseNumberPrefix(QStringView text)
         std::copy_if(s.begin(), s.end(), std::back_inserter(kept), [](char16_t c) { return !IsSkipped(c); });
         s = kept;
     }
-
-    if (s.size() >= 2 && s[0] == u'&') {
-        if (s[1] == u'H' || s[1] == u'h')
-            return ParseRadixDigits(s, 2, 16);
-        if (s[1] == u'O' || s[1] == u'o')
-            return ParseRadixDigits(s, 2, 8);
-        return 0.0;
-    }
+    if (s.size() >= 2 && s[0] == u'&')
+        return ParseRadixPrefix(s);
 
     size_t pos = 0;
     bool negative = false;
@@ -96,73 +184,18 @@ std::optional<double> ParseNumberPrefix(QStringView text)
         negative = s[pos] == u'-';
         ++pos;
     }
-    // The usual number is a few digits without fraction or exponent: exact in a double, no from_chars needed.
-    double whole = 0;
-    size_t end = pos;
-    for (; end < s.size() && end - pos < 15 && IsDigit(s[end]); ++end)
-        whole = whole * 10 + (s[end] - u'0');
-    const bool numberGoesOn = end < s.size() && (IsDigit(s[end]) || s[end] == u'.' || s[end] == u'E' || s[end] == u'e');
-    if (end > pos && !numberGoesOn)
-        return negative ? -whole : whole;
+    if (const std::optional<double> whole = ParseShortWholeNumber(s.substr(pos)))
+        return negative ? -*whole : *whole;
 
-    // The matched number in plain ASCII, for from_chars; the magnitude estimate tells overflow from underflow.
-    std::string ascii;
-    long long magnitude = 0; // decimal position of the leading non-zero digit, 1 for units
-    bool seenNonZero = false;
-    bool seenPoint = false;
-    bool seenDigit = false;
-    for (; pos < s.size(); ++pos) {
-        const char16_t c = s[pos];
-        if (IsDigit(c)) {
-            seenDigit = true;
-            if (c != u'0')
-                seenNonZero = true;
-            if (!seenPoint && seenNonZero)
-                ++magnitude;
-            else if (seenPoint && !seenNonZero)
-                --magnitude;
-            ascii.push_back(static_cast<char>(c));
-        } else if (c == u'.' && !seenPoint) {
-            seenPoint = true;
-            ascii.push_back('.');
-        } else {
-            break;
-        }
-    }
-    if (!seenDigit)
+    DecimalText decimal;
+    pos = ReadMantissa(s, pos, decimal);
+    if (!decimal.seenDigit)
         return 0.0;
-
-    if (pos < s.size() && (s[pos] == u'E' || s[pos] == u'e')) {
-        size_t expPos = pos + 1;
-        bool expNegative = false;
-        if (expPos < s.size() && (s[expPos] == u'+' || s[expPos] == u'-')) {
-            expNegative = s[expPos] == u'-';
-            ++expPos;
-        }
-        if (expPos < s.size() && IsDigit(s[expPos])) {
-            ascii.push_back('e');
-            if (expNegative)
-                ascii.push_back('-');
-            long long exponent = 0;
-            for (; expPos < s.size() && IsDigit(s[expPos]); ++expPos) {
-                ascii.push_back(static_cast<char>(s[expPos]));
-                if (exponent < 1000000000)
-                    exponent = exponent * 10 + (s[expPos] - u'0');
-            }
-            magnitude += expNegative ? -exponent : exponent;
-        }
-    }
-
-    double value = 0;
-    const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        if (seenNonZero && magnitude > 0)
-            return std::nullopt;
-        value = 0;
-    } else if (result.ec != std::errc()) {
-        return 0.0;
-    }
-    return negative ? -value : value;
+    ReadExponent(s, pos, decimal);
+    const std::optional<double> value = ConvertDecimal(decimal);
+    if (!value)
+        return std::nullopt;
+    return negative ? -*value : *value;
 }
 
 std::optional<int16_t> ToInteger16(double value)

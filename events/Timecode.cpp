@@ -57,7 +57,7 @@ QString TimecodeCalc(const QString &a, const QString &b, const QString &op, bool
         else if (!wrap)
             return ZeroTimecode;
         else
-            t = (ta + 2592000.0) - tb;
+            t = (ta + 2592000.0) - tb; // a day in frames, 24 * 108000
     } else if (sign == u'+') {
         t = ta + tb;
     } else {
