@@ -21,7 +21,6 @@ TEST(ActivityLog, FileNamesAndLineFormat)
               QStringLiteral("01-09-2027  00:00:07 "));
 }
 
-// Failures to create the Logs folder or to write are ignored; the watch fault tests cover a blocked Logs folder.
 TEST(ActivityLog, CreatesLogsAndAppendsPerFolderAndDay)
 {
     QTemporaryDir programDir;

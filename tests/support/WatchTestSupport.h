@@ -84,6 +84,15 @@ protected:
         return ticks;
     }
 
+    // The messages of the log lines written, without their time.
+    QStringList messages() const
+    {
+        QStringList result;
+        for (const auto &[folder, line] : view.logLines)
+            result.append(line.mid(21)); // after "12-04-2026  14:05:33 "
+        return result;
+    }
+
     // Pending requests in queue order as "folder:name".
     QStringList pending() const
     {

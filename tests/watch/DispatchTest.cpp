@@ -14,14 +14,6 @@ void WriteSchedule(const QString &path, time_t writeTime)
     SetWriteTime(path, writeTime);
 }
 
-QStringList Messages(const RecordingView &view)
-{
-    QStringList messages;
-    for (const auto &[folder, line] : view.logLines)
-        messages.append(line.mid(21)); // after "12-04-2026  14:05:33 "
-    return messages;
-}
-
 const auto NotMade = testing::MatchesRegex(R"(TVX File not made for : Day1\.xlsx \(.+\))");
 
 using Dispatch = CoreTest;
@@ -45,8 +37,8 @@ TEST_F(Dispatch, ServesTheLowestEntryFirstAndFreesIt)
     for (int tick = 0; tick < 4; ++tick)
         core->timeWatch_Timer();
     EXPECT_TRUE(pending().isEmpty());
-    EXPECT_EQ(Messages(view), (QStringList{"Make TVX File for : a.txt", "Make TVX File for : z.txt",
-                                           "Make TVX File for : b.txt", "Make TVX File for : c.txt"}));
+    EXPECT_EQ(messages(), (QStringList{"Make TVX File for : a.txt", "Make TVX File for : z.txt",
+                                       "Make TVX File for : b.txt", "Make TVX File for : c.txt"}));
 }
 
 TEST_F(Dispatch, WorkbookStillBeingWrittenIsLeftForLater)
@@ -98,21 +90,21 @@ TEST_F(Dispatch, UnreadableWorkbookLeavesTheEventFileAndIsReadAgainOnlyWhenChang
     core->timeWatch_Timer();
     EXPECT_EQ(ReadBytes(watch1 + "Day1.TVX"), good);
     EXPECT_TRUE(pending().isEmpty());
-    ASSERT_EQ(Messages(view).size(), 2);
-    EXPECT_EQ(Messages(view)[0], "Make TVX File for : Day1.xlsx");
-    EXPECT_THAT(Messages(view)[1].toStdString(), NotMade);
+    ASSERT_EQ(messages().size(), 2);
+    EXPECT_EQ(messages()[0], "Make TVX File for : Day1.xlsx");
+    EXPECT_THAT(messages()[1].toStdString(), NotMade);
 
     // Queued again by every scan, but freed without reading or logging while it stays the same.
     scanOnce();
     EXPECT_EQ(pending().size(), 1);
     core->timeWatch_Timer();
     EXPECT_TRUE(pending().isEmpty());
-    EXPECT_EQ(Messages(view).size(), 2);
+    EXPECT_EQ(messages().size(), 2);
 
     WriteSchedule(watch1 + "Day1.xlsx", 300);
     scanOnce();
     core->timeWatch_Timer();
-    EXPECT_EQ(Messages(view).size(), 3);
+    EXPECT_EQ(messages().size(), 3);
     EXPECT_EQ(ReadBytes(watch1 + "Day1.TVX").count("\r\n"), 1 + 13);
 }
 
@@ -129,14 +121,14 @@ TEST_F(Dispatch, EveryFailedWriteIsLoggedAndRetried)
     const QString make = QStringLiteral("Make TVX File for : Day1.xlsx");
     const QString notMade =
         "TVX File not made for : Day1.xlsx (cannot write " + watch1 + "Day1.TVX: Filename refers to a directory)";
-    EXPECT_EQ(Messages(view), (QStringList{make, notMade, make, notMade}));
+    EXPECT_EQ(messages(), (QStringList{make, notMade, make, notMade}));
     EXPECT_EQ(core->panel(1).LastFile, "Day1.xlsx not made"); // until the next success
     EXPECT_EQ(core->panel(1).LastFailure, notMade.section(u'(', 1).chopped(1));
 
     ASSERT_TRUE(QDir(watch1).rmdir(QStringLiteral("Day1.TVX")));
     scanOnce();
     core->timeWatch_Timer();
-    EXPECT_EQ(Messages(view).size(), 5);
+    EXPECT_EQ(messages().size(), 5);
     EXPECT_EQ(core->panel(1).LastFile, "Day1.TVX  14:05:33");
     EXPECT_TRUE(core->panel(1).LastFailure.isEmpty());
 }
@@ -158,8 +150,6 @@ TEST_F(Dispatch, RequestOfAFolderWhosePathWasClearedTouchesNothing)
     EXPECT_TRUE(view.logLines.empty());
 }
 
-const QString Fixtures = QStringLiteral(TAVREL_SOURCE_DIR "/tests/fixtures/");
-
 // Rows of the fixture schedule that make no event, and events whose source RT-IN1.LST does not list, are logged
 // after the Make line; the event file is the golden one all the same.
 TEST_F(Dispatch, LogsUnusedRowsAndUnknownSourcesAfterTheMakeLine)
@@ -174,7 +164,7 @@ TEST_F(Dispatch, LogsUnusedRowsAndUnknownSourcesAfterTheMakeLine)
     scanOnce();
     core->timeWatch_Timer();
     EXPECT_EQ(ReadBytes(watch1 + "Day1.TVX"), ReadBytes(Fixtures + "expected/schedule.TVX"));
-    EXPECT_EQ(Messages(view).join(u'\n').toStdString(),
+    EXPECT_EQ(messages().join(u'\n').toStdString(),
               "Make TVX File for : Day1.xlsx\n"
               "Row 8: source \"Unknown Source\" is not in RT-IN1.LST, input 0 used\n"
               "Row 9 not used: VR number outside 1 to 32\n"
@@ -232,38 +222,6 @@ TEST(StartUp, MissingOrUnreadableRouterFilesAreLoggedForEachActiveFolder)
         EXPECT_FALSE(QFile::exists(LogFilePath(programDir.path(), 2, QDate(2026, 12, 4))));
         EXPECT_TRUE(view.logLines.empty()); // the caller shows the notices once
     }
-}
-
-TEST(DispatchEndToEnd, ConvertsADroppedScheduleThroughBothHandlers)
-{
-    QTemporaryDir programDir;
-    const QString watch = programDir.filePath(QStringLiteral("in/"));
-    ASSERT_TRUE(QDir().mkdir(watch));
-    WriteBytes(TranslatorIniPath(programDir.path()),
-               "[Watch_Folder_1_Settings]\r\nActive=1\r\nPath=" + watch.toUtf8() + "\r\nFormat=0\r\n");
-    WriteSchedule(watch + "Day1.xlsx", 100);
-
-    ManualClock clock(QDateTime(QDate(2026, 12, 4), QTime(14, 5, 33)));
-    RecordingView view;
-    TranslatorCore core(programDir.path(), clock, view);
-    core.Form_Load();
-    for (int tick = 0; tick < 119; ++tick)
-        core.timeMain_Timer();
-    EXPECT_EQ(core.panel(1).FrameCaption, "Watch Folder 1  (1 XLS Files) (0 TVX Files)");
-    core.timeWatch_Timer();
-    const QByteArray eventFile = ReadBytes(watch + "Day1.TVX");
-    EXPECT_TRUE(eventFile.startsWith("DWX300\r\n"));
-    EXPECT_EQ(eventFile.count("\r\n"), 1 + 13);
-    EXPECT_TRUE(ReadBytes(LogFilePath(programDir.path(), 1, QDate(2026, 12, 4)))
-                    .endsWith("\r\n12-04-2026  14:05:33 Make TVX File for : Day1.xlsx\r\n"));
-    EXPECT_EQ(core.panel(1).LastFile, "Day1.TVX  14:05:33");
-
-    // The new event file is newer than the workbook: the next scan of the folder queues nothing.
-    for (int tick = 0; tick < 120; ++tick)
-        core.timeMain_Timer();
-    EXPECT_EQ(core.panel(1).FrameCaption, "Watch Folder 1  (1 XLS Files) (1 TVX Files)");
-    core.timeWatch_Timer();
-    EXPECT_EQ(view.logLines.size(), 1u);
 }
 
 } // namespace
