@@ -1,10 +1,10 @@
 #include "config/Ini.h"
 
 #include "config/TextDecoding.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -13,17 +13,6 @@ const QString Default = QStringLiteral("<default>");
 class IniFileTest : public testing::Test
 {
 protected:
-    void put(const QByteArray &bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    QByteArray bytes() const
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
     QString read(const char *section, const char *key) const
     {
         return ReadIniString(path, QString::fromUtf8(section), QString::fromUtf8(key), Default);
@@ -33,7 +22,7 @@ protected:
     QString path = dir.filePath(QStringLiteral("t.ini"));
 };
 
-TEST_F(IniFileTest, Reading)
+TEST_F(IniFileTest, ReadsTheFirstKeyOfTheFirstSectionOfThatName)
 {
     const QByteArray x300(300, 'x');
     const struct {
@@ -63,7 +52,7 @@ TEST_F(IniFileTest, Reading)
         {"[S]\nk=caf\xE9 \x80\x81\x9F\n", "S", "k", QStringLiteral(u"caf\u00E9 \u20AC\u0081\u0178")},
     };
     for (const auto &c : cases) {
-        put(c.file);
+        WriteBytes(path, c.file);
         EXPECT_EQ(read(c.section, c.key), c.value) << c.file.constData();
     }
     QFile::remove(path);
@@ -73,7 +62,7 @@ TEST_F(IniFileTest, Reading)
     EXPECT_FALSE(QFile::exists(path));
 }
 
-TEST_F(IniFileTest, Rewriting)
+TEST_F(IniFileTest, RewritesOnlyTheKeyAndKeepsEverythingElse)
 {
     const struct {
         QByteArray before;
@@ -93,13 +82,13 @@ TEST_F(IniFileTest, Rewriting)
         {"\xEF\xBB\xBF[S]\r\nk=1\r\n", "S", "k", QStringLiteral("2"), "\xEF\xBB\xBF[S]\r\nk=2\r\n"},
     };
     for (const auto &c : cases) {
-        put(c.before);
+        WriteBytes(path, c.before);
         EXPECT_EQ(WriteIniString(path, QString::fromUtf8(c.section), QString::fromUtf8(c.key), c.value), "");
-        EXPECT_EQ(bytes(), c.after) << c.before.constData();
+        EXPECT_EQ(ReadBytes(path), c.after) << c.before.constData();
     }
     QFile::remove(path);
     EXPECT_EQ(WriteIniString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")), "");
-    EXPECT_EQ(bytes(), "[S]\r\nk=v\r\n");
+    EXPECT_EQ(ReadBytes(path), "[S]\r\nk=v\r\n");
     EXPECT_EQ(
         WriteIniString(dir.filePath(QStringLiteral("absent/t.ini")), QStringLiteral("S"), QStringLiteral("k"), {}),
         "No such file or directory");
@@ -107,7 +96,7 @@ TEST_F(IniFileTest, Rewriting)
               QStringList{QStringLiteral("t.ini")}); // no temporary file, no folder made
 }
 
-TEST(ConfigDecoding, Utf8WhenWholeFileValidElse1252)
+TEST(ConfigDecoding, IsUtf8WhenTheWholeFileIsValidElseWindows1252)
 {
     const struct {
         QByteArray bytes;

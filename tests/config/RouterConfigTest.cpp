@@ -1,20 +1,16 @@
 #include "config/RouterConfig.h"
 
+#include "tests/support/Files.h"
+
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
 class RouterConfigTest : public testing::Test
 {
 protected:
-    void put(const char *name, const QByteArray &bytes)
-    {
-        QFile file(dir.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    void put(const char *name, const QByteArray &bytes) { WriteBytes(dir.filePath(QString::fromLatin1(name)), bytes); }
     void loadInputs(const QByteArray &list)
     {
         put("RT-IN1.LST", list);
@@ -42,7 +38,7 @@ QString Fields(const RouterInputEntry &e)
     return QStringLiteral("%1|%2|%3|%4|%5|%6").arg(int(e.Flag)).arg(e.TextA, e.TextB).arg(e.Number).arg(e.Name, levels);
 }
 
-TEST_F(RouterConfigTest, DestinationsFromSectionsWithBlank)
+TEST_F(RouterConfigTest, DestinationsComeFromSectionsNamedWithABlank)
 {
     put("DWX.INI", "[VR7]\r\nVR_Destination_Output=99\r\n"
                    "[VR 0]\r\nVR_Destination_Router=2\r\nVR_Destination_Output=12.5\r\nVR_Destination_Name= A \r\n"
@@ -64,7 +60,7 @@ TEST_F(RouterConfigTest, DestinationsFromSectionsWithBlank)
     }
 }
 
-TEST_F(RouterConfigTest, WellFormedList)
+TEST_F(RouterConfigTest, AWellFormedListIsFoundByNameWithoutCase)
 {
     loadInputs(Record(1, "CAM 1") + Record(2, "Cam 2") + Record(3, "CAM 1") +
                Record(4, "Stra\xC3\x9F"
@@ -78,7 +74,7 @@ TEST_F(RouterConfigTest, WellFormedList)
     EXPECT_EQ(find(QStringLiteral("STRASSE")), 4);
 }
 
-TEST_F(RouterConfigTest, RaggedList)
+TEST_F(RouterConfigTest, ARaggedListIsReadFieldByField)
 {
     // An empty line is one empty field (TextB); the second record is cut short by the end of the file.
     loadInputs("  #true#  ,  \"A, x\" junk\n\r\n70000,  Name one  \n1,0,-1,yes, #FALSE#,\t#TRUE#\t,2.5,&H0\r\n"
@@ -92,7 +88,7 @@ TEST_F(RouterConfigTest, RaggedList)
     EXPECT_EQ(config.RouterInputTable[1].TextA, QStringLiteral("no end\r\nstill"));
 }
 
-TEST_F(RouterConfigTest, RecordsAfter1280Ignored)
+TEST_F(RouterConfigTest, RecordsAfter1280AreIgnoredAndAMissingListEmptiesTheTable)
 {
     QByteArray list;
     for (int n = 1; n <= 1300; ++n)
@@ -100,14 +96,11 @@ TEST_F(RouterConfigTest, RecordsAfter1280Ignored)
     loadInputs(list);
     EXPECT_EQ(find(QStringLiteral("in 1280")), 1280);
     EXPECT_EQ(find(QStringLiteral("IN 1281")), 0);
-}
 
-TEST_F(RouterConfigTest, MissingListLeavesTableEmpty)
-{
-    config.RouterInputTable[1].Name = QStringLiteral("OLD");
+    QFile::remove(dir.filePath(QStringLiteral("RT-IN1.LST")));
     LoadRouterInputs(dir.path(), config);
     EXPECT_EQ(config.RouterInputTable.size(), size_t(RouterInputCount + 1));
-    EXPECT_EQ(find(QStringLiteral("OLD")), 0);
+    EXPECT_EQ(find(QStringLiteral("in 1280")), 0);
 }
 
 } // namespace

@@ -12,32 +12,8 @@
 
 namespace {
 
-const QByteArray Main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-const QByteArray RelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 const QString HelloRow = QStringLiteral(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>hello</t></is></c></row>)");
 
-QByteArray Rels(const QByteArray &relationships)
-{
-    return "<Relationships xmlns='http://schemas.openxmlformats.org/package/2006/relationships'>" + relationships +
-           "</Relationships>";
-}
-QByteArray Rel(const char *id, const char *type, const QByteArray &target, const QByteArray &typeBase = RelNs)
-{
-    return "<Relationship Id='" + QByteArray(id) + "' Type='" + typeBase + '/' + type + "' Target='" + target + "'/>";
-}
-QByteArray Sheet(const QString &rows)
-{
-    return "<worksheet xmlns='" + Main + "'><sheetData>" + rows.toUtf8() + "</sheetData></worksheet>";
-}
-QByteArray Sst(const QByteArray &items)
-{
-    return "<sst xmlns='" + Main + "'>" + items + "</sst>";
-}
-// The workbook part with the given sheet elements, the prefix r bound to rNs.
-QByteArray WorkbookXml(const QByteArray &sheets, const QByteArray &rNs = RelNs)
-{
-    return "<workbook xmlns='" + Main + "' xmlns:r='" + rNs + "'><sheets>" + sheets + "</sheets></workbook>";
-}
 // The minimal workbook, hello in A1, with parts replaced or added.
 XlsxParts Plain(const XlsxParts &changes = {})
 {
@@ -69,7 +45,7 @@ protected:
         EXPECT_TRUE(WriteZip(path(), parts));
         return ReadFirstSheetCells(path(), CellWindow{1, 100, {}}, limit);
     }
-    SheetCellsResult readSheet(const QString &sheetData, const QStringList &sharedStrings = {})
+    SheetCellsResult readSheetXml(const QString &sheetData, const QStringList &sharedStrings = {})
     {
         return read(TestWorkbookParts(sheetData, sharedStrings));
     }
@@ -84,7 +60,7 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
     const QString sharedA1 = QStringLiteral(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)");
     XlsxParts strict = TestWorkbookParts(sharedA1, {QStringLiteral("strict")});
     for (auto &[name, content] : strict)
-        content.replace(Main, "http://purl.oclc.org/ooxml/spreadsheetml/main")
+        content.replace(MainNs, "http://purl.oclc.org/ooxml/spreadsheetml/main")
             .replace(RelNs, "http://purl.oclc.org/ooxml/officeDocument/relationships");
     const struct {
         const char *name;
@@ -97,9 +73,9 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
           {"book/main.xml", WorkbookXml(R"(<sheet name="S" sheetId="1" r:id="s"/>)")},
           {"book/_rels/main.xml.rels",
            Rels(Rel("s", "worksheet", "../data/./first.xml") + Rel("t", "sharedStrings", "/text/Table.xml"))},
-          {"data/first.xml", Sheet(sharedA1)},
-          {"text/table.xml", Sst("<si><t>found</t></si>")},
-          {"xl/sharedStrings.xml", Sst("<si><t>not this</t></si>")}},
+          {"data/first.xml", SheetXml(sharedA1)},
+          {"text/table.xml", SstXml("<si><t>found</t></si>")},
+          {"xl/sharedStrings.xml", SstXml("<si><t>not this</t></si>")}},
          Text("found")},
         {"first sheet element, not lowest sheetId or active tab",
          Plain({{"xl/workbook.xml",
@@ -108,7 +84,7 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
                      .replace("<sheets>", "<bookViews><workbookView activeTab='1'/></bookViews><sheets>")},
                 {"xl/_rels/workbook.xml.rels", Rels(Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
                                                     Rel("rId2", "worksheet", "worksheets/sheet2.xml"))},
-                {"xl/worksheets/sheet2.xml", Sheet(R"(<row r="1"><c r="A1"><v>2</v></c></row>)")}}),
+                {"xl/worksheets/sheet2.xml", SheetXml(R"(<row r="1"><c r="A1"><v>2</v></c></row>)")}}),
          Number(2)},
         {"strict namespaces", strict, Text("strict")},
         {"relationship id by namespace, not prefix",
@@ -118,26 +94,27 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
          Text("hello")},
         {"byte-order mark, prefixed elements, wrong dimension, other namespaces ignored",
          Plain({{"xl/worksheets/sheet1.xml",
-                 "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<x:worksheet xmlns:x='" + Main +
+                 "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<x:worksheet xmlns:x='" + MainNs +
                      "' xmlns:o='urn:other'><x:dimension ref='Z99'/><x:sheetData><x:row r='1'><x:c r='A1'><x:v>1</x:v>"
                      "</x:c><o:c r='B1'><x:v>5</x:v></o:c><x:c r='C1'><o:v>6</o:v></x:c></x:row></x:sheetData>"
                      "</x:worksheet>"}}),
          Number(1)},
         {"percent-encoded target",
-         Plain({{"xl/worksheets/sheet1.xml", Sheet(QString())},
-                {QString::fromUtf8("xl/worksheets/Blatt 1ä.xml"), Sheet(HelloRow)},
+         Plain({{"xl/worksheets/sheet1.xml", SheetXml(QString())},
+                {QString::fromUtf8("xl/worksheets/Blatt 1ä.xml"), SheetXml(HelloRow)},
                 {"xl/_rels/workbook.xml.rels", Rels(Rel("rId1", "worksheet", "worksheets/Blatt%201%C3%A4.xml"))}}),
          Text("hello")},
         {"no shared-strings part is an empty table",
-         Plain({{"xl/worksheets/sheet1.xml", Sheet(sharedA1)},
+         Plain({{"xl/worksheets/sheet1.xml", SheetXml(sharedA1)},
                 {"xl/_rels/workbook.xml.rels", Rels(Rel("rId1", "worksheet", "worksheets/sheet1.xml"))}}),
          Error()},
         {"chartsheet first gives no cells",
-         Plain({{"xl/_rels/workbook.xml.rels", Rels(Rel("rId1", "chartsheet", "chartsheets/sheet1.xml"))},
-                {"xl/chartsheets/sheet1.xml", "<chartsheet xmlns='" + Main + "'><sheetView/><drawing/></chartsheet>"}}),
+         Plain(
+             {{"xl/_rels/workbook.xml.rels", Rels(Rel("rId1", "chartsheet", "chartsheets/sheet1.xml"))},
+              {"xl/chartsheets/sheet1.xml", "<chartsheet xmlns='" + MainNs + "'><sheetView/><drawing/></chartsheet>"}}),
          CellValue()},
         {"empty sheet gives no cells",
-         Plain({{"xl/worksheets/sheet1.xml", Sheet(QString())
+         Plain({{"xl/worksheets/sheet1.xml", SheetXml(QString())
                                                  .replace("<sheetData>", "<dimension ref='A1:Z99'/>")
                                                  .replace("</sheetData>", "<sheetData/>")}}),
          CellValue()},
@@ -196,7 +173,7 @@ TEST_F(WorkbookReaderTest, CellTypes)
     for (const auto &c : cases) {
         const QString cell =
             QStringLiteral("<c r='A1' %1>%2</c>").arg(QLatin1String(c.attributes), QLatin1String(c.content));
-        const SheetCellsResult result = readSheet(
+        const SheetCellsResult result = readSheetXml(
             "<row r='1'>" + cell + "</row>", {QStringLiteral("zero"), QString(), QStringLiteral("a_x005F_b_x0009_")});
         ASSERT_TRUE(result.ok()) << result.error.toStdString();
         EXPECT_TRUE(SameCell(At(result, 1, 1), c.value)) << cell.toStdString();
@@ -246,7 +223,7 @@ TEST_F(WorkbookReaderTest, PositionsFollowRowElementsAndReferences)
 {
     // No r: next positions; lower case; a cell whose reference names another row stays in its row element;
     // rows out of order; a repeated row merges; a repeated cell keeps its last value.
-    const SheetCellsResult result = readSheet(
+    const SheetCellsResult result = readSheetXml(
         R"(<row><c><v>1</v></c><c><v>2</v></c></row><row><c r="c9"><v>3</v></c><c><v>4</v></c></row>)"
         R"(<row r="7"><c r="B7"><v>5</v></c></row><row><c r="A1"><v>6</v></c></row>)"
         R"(<row r="20"><c r="A20"><v>7</v></c><c r="B20"><v>8</v></c></row><row r="10"><c r="A10"><v>9</v></c></row>)"
@@ -262,13 +239,13 @@ TEST_F(WorkbookReaderTest, PositionsFollowRowElementsAndReferences)
 
 TEST_F(WorkbookReaderTest, SheetParsingStopsAtTheFirstRowAboveHundred)
 {
-    const SheetCellsResult result = readSheet(R"(<row r="100"><c r="A100"><v>1</v></c></row><row r="101"/>)"
-                                              R"(<row r="50"><c r="A50"><v>2</v></c></row><row r="102"><c></row>)");
+    const SheetCellsResult result = readSheetXml(R"(<row r="100"><c r="A100"><v>1</v></c></row><row r="101"/>)"
+                                                 R"(<row r="50"><c r="A50"><v>2</v></c></row><row r="102"><c></row>)");
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
     EXPECT_EQ(result.cells.size(), 1u);
     EXPECT_TRUE(SameCell(At(result, 100, 1), Number(1)));
 
-    const SheetCellsResult broken = readSheet(R"(<row r="99"><c></row><row r="101"/>)");
+    const SheetCellsResult broken = readSheetXml(R"(<row r="99"><c></row><row r="101"/>)");
     EXPECT_TRUE(broken.error.startsWith(QLatin1String("damaged workbook: "))) << broken.error.toStdString();
 }
 
@@ -279,14 +256,14 @@ TEST_F(WorkbookReaderTest, SharedStringsEveryItemCountsAndReadingStopsAfterTheLa
     XlsxParts parts = TestWorkbookParts(R"(<row r="5"><c r="J5" t="s"><v>1</v></c><c r="K5" t="s"><v>0</v></c>)"
                                         R"(<c r="L5" t="s"><v>2</v></c></row><row r="101"><c r="A101" t="s">)"
                                         R"(<v>3</v></c></row>)");
-    SetPart(parts, "xl/sharedStrings.xml", Sst(items + "<si><t>broken</si>")); // broken after the last item used
+    SetPart(parts, "xl/sharedStrings.xml", SstXml(items + "<si><t>broken</si>")); // broken after the last item used
     SheetCellsResult result = read(parts);
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
     EXPECT_TRUE(SameCell(At(result, 5, 10), Text("plain-run")));
     EXPECT_TRUE(SameCell(At(result, 5, 11), Text(QString())));
     EXPECT_TRUE(SameCell(At(result, 5, 12), Text(" a ")));
 
-    SetPart(parts, "xl/worksheets/sheet1.xml", Sheet(R"(<row r="5"><c r="J5" t="s"><v>3</v></c></row>)"));
+    SetPart(parts, "xl/worksheets/sheet1.xml", SheetXml(R"(<row r="5"><c r="J5" t="s"><v>3</v></c></row>)"));
     EXPECT_TRUE(read(parts).error.startsWith(QLatin1String("damaged workbook: ")));
 }
 
@@ -332,10 +309,10 @@ TEST_F(WorkbookReaderTest, DamagedWorkbookGivesTheReason)
         {removed("xl/sharedStrings.xml"), "damaged workbook: missing part xl/sharedStrings.xml"},
         {replaced("_rels/.rels", Rels(Rel("r", "extended-properties", "docProps/app.xml"))), "damaged workbook: "},
         {replaced("xl/_rels/workbook.xml.rels", Rels(Rel("rId7", "worksheet", "s.xml"))), "damaged workbook: "},
-        {replaced("xl/workbook.xml", "<workbook xmlns='" + Main + "'/>"), "damaged workbook: "},
-        {replaced("xl/worksheets/sheet1.xml", Sheet("<row><c></row>")), "damaged workbook: "},
+        {replaced("xl/workbook.xml", "<workbook xmlns='" + MainNs + "'/>"), "damaged workbook: "},
+        {replaced("xl/worksheets/sheet1.xml", SheetXml("<row><c></row>")), "damaged workbook: "},
         {replaced("xl/worksheets/sheet1.xml", QByteArray()), "damaged workbook: "},
-        {replaced("xl/worksheets/sheet1.xml", "<!DOCTYPE worksheet>" + Sheet(QString())),
+        {replaced("xl/worksheets/sheet1.xml", "<!DOCTYPE worksheet>" + SheetXml(QString())),
          "damaged workbook: DTD not allowed"},
     };
     for (const auto &[damage, reason] : cases) {
@@ -381,7 +358,7 @@ TEST_F(WorkbookReaderTest, HugeSingleTokenEnds)
 {
     // One start tag of 48 MiB: expat rescans an unfinished token with every chunk, so chunks must grow.
     ASSERT_TRUE(WriteZip(path(), Plain({{"xl/worksheets/sheet1.xml",
-                                         "<worksheet xmlns='" + Main + "' a='" + QByteArray(48 * 1024 * 1024, 'x') +
+                                         "<worksheet xmlns='" + MainNs + "' a='" + QByteArray(48 * 1024 * 1024, 'x') +
                                              "'><sheetData><row r='5'><c r='J5'><v>4</v></c></row></sheetData>"
                                              "</worksheet>"}})));
     const WorkbookCells cells = ReadWorkbookCells(path());

@@ -5,30 +5,31 @@
 #include <algorithm>
 #include <zip.h>
 
-namespace {
-
-const QByteArray Declaration = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-                               "\n";
-const QByteArray MainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-const QByteArray RelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-
-QByteArray Relationships(const QByteArray &items)
+QByteArray Rels(const QByteArray &relationships)
 {
-    return Declaration + R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)" +
-           items + "</Relationships>";
-}
-QByteArray Relationship(const char *id, const char *type, const char *target)
-{
-    return "<Relationship Id=\"" + QByteArray(id) + "\" Type=\"" + RelNs + '/' + type + "\" Target=\"" + target +
-           "\"/>";
-}
-QByteArray ContentType(const char *part, const char *type)
-{
-    return "<Override PartName=\"" + QByteArray(part) +
-           "\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml." + type + "+xml\"/>";
+    return "<Relationships xmlns='http://schemas.openxmlformats.org/package/2006/relationships'>" + relationships +
+           "</Relationships>";
 }
 
-} // namespace
+QByteArray Rel(const char *id, const char *type, const QByteArray &target, const QByteArray &typeBase)
+{
+    return "<Relationship Id='" + QByteArray(id) + "' Type='" + typeBase + '/' + type + "' Target='" + target + "'/>";
+}
+
+QByteArray SheetXml(const QString &rows)
+{
+    return "<worksheet xmlns='" + MainNs + "'><sheetData>" + rows.toUtf8() + "</sheetData></worksheet>";
+}
+
+QByteArray SstXml(const QByteArray &items)
+{
+    return "<sst xmlns='" + MainNs + "'>" + items + "</sst>";
+}
+
+QByteArray WorkbookXml(const QByteArray &sheets, const QByteArray &rNs)
+{
+    return "<workbook xmlns='" + MainNs + "' xmlns:r='" + rNs + "'><sheets>" + sheets + "</sheets></workbook>";
+}
 
 bool WriteZip(const QString &path, const XlsxParts &entries)
 {
@@ -56,31 +57,21 @@ bool WriteZip(const QString &path, const XlsxParts &entries)
 
 XlsxParts TestWorkbookParts(const QString &sheetDataXml, const QStringList &sharedStrings)
 {
-    const QByteArray namespaces = "xmlns=\"" + MainNs + "\" xmlns:r=\"" + RelNs + "\"";
     XlsxParts parts = {
         {QStringLiteral("[Content_Types].xml"),
-         Declaration + R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)" +
-             R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)" +
-             R"(<Default Extension="xml" ContentType="application/xml"/>)" +
-             ContentType("/xl/workbook.xml", "sheet.main") + ContentType("/xl/worksheets/sheet1.xml", "worksheet") +
-             ContentType("/xl/sharedStrings.xml", "sharedStrings") + "</Types>"},
-        {QStringLiteral("_rels/.rels"), Relationships(Relationship("rId1", "officeDocument", "xl/workbook.xml"))},
-        {QStringLiteral("xl/workbook.xml"),
-         Declaration + "<workbook " + namespaces +
-             R"(><sheets><sheet name="Sheet1" sheetId="1" r:id="rId1"/></sheets></workbook>)"},
+         "<Types xmlns='http://schemas.openxmlformats.org/package/2006/content-types'><Default Extension='xml' "
+         "ContentType='application/xml'/></Types>"},
+        {QStringLiteral("_rels/.rels"), Rels(Rel("rId1", "officeDocument", "xl/workbook.xml"))},
+        {QStringLiteral("xl/workbook.xml"), WorkbookXml("<sheet name='Sheet1' sheetId='1' r:id='rId1'/>")},
         {QStringLiteral("xl/_rels/workbook.xml.rels"),
-         Relationships(Relationship("rId1", "worksheet", "worksheets/sheet1.xml") +
-                       Relationship("rId2", "sharedStrings", "sharedStrings.xml"))},
-        {QStringLiteral("xl/worksheets/sheet1.xml"), Declaration + "<worksheet " + namespaces + "><sheetData>" +
-                                                         sheetDataXml.toUtf8() + "</sheetData></worksheet>"},
+         Rels(Rel("rId1", "worksheet", "worksheets/sheet1.xml") + Rel("rId2", "sharedStrings", "sharedStrings.xml"))},
+        {QStringLiteral("xl/worksheets/sheet1.xml"), SheetXml(sheetDataXml)},
     };
     if (!sharedStrings.isEmpty()) {
-        QByteArray sst = Declaration + "<sst xmlns=\"" + MainNs + "\" count=\"" +
-                         QByteArray::number(sharedStrings.size()) + "\" uniqueCount=\"" +
-                         QByteArray::number(sharedStrings.size()) + "\">";
+        QByteArray items;
         for (const QString &text : sharedStrings)
-            sst += R"(<si><t xml:space="preserve">)" + XmlEscaped(text).toUtf8() + "</t></si>";
-        parts.emplace_back(QStringLiteral("xl/sharedStrings.xml"), sst + "</sst>");
+            items += "<si><t xml:space='preserve'>" + text.toHtmlEscaped().toUtf8() + "</t></si>";
+        parts.emplace_back(QStringLiteral("xl/sharedStrings.xml"), SstXml(items));
     }
     return parts;
 }
@@ -113,11 +104,6 @@ void RemovePart(XlsxParts &parts, const QString &name)
     std::erase_if(parts, [&](const auto &part) { return part.first == name; });
 }
 
-QString XmlEscaped(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
-
 QString NumberCell(const QString &ref, const QString &value)
 {
     return QStringLiteral(R"(<c r="%1"><v>%2</v></c>)").arg(ref, value);
@@ -126,7 +112,7 @@ QString NumberCell(const QString &ref, const QString &value)
 QString InlineStringCell(const QString &ref, const QString &text)
 {
     return QStringLiteral(R"(<c r="%1" t="inlineStr"><is><t xml:space="preserve">%2</t></is></c>)")
-        .arg(ref, XmlEscaped(text));
+        .arg(ref, text.toHtmlEscaped());
 }
 
 QString SharedStringCell(const QString &ref, int index)

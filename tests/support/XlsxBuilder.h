@@ -8,6 +8,17 @@
 
 // Builds small .xlsx files for tests from inline XML.
 
+inline const QByteArray MainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+inline const QByteArray RelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+// Part contents: a .rels part and one relationship (type is the last segment of its URI), a sheet with the
+// given rows, a shared-strings table with the given si items, a workbook part whose prefix r is bound to rNs.
+QByteArray Rels(const QByteArray &relationships);
+QByteArray Rel(const char *id, const char *type, const QByteArray &target, const QByteArray &typeBase = RelNs);
+QByteArray SheetXml(const QString &rows);
+QByteArray SstXml(const QByteArray &items);
+QByteArray WorkbookXml(const QByteArray &sheets, const QByteArray &rNs = RelNs);
+
 // Archive entries in writing order: name as stored (may hold "\" or any case) and raw content.
 using XlsxParts = std::vector<std::pair<QString, QByteArray>>;
 
@@ -32,9 +43,6 @@ QByteArray CompoundFileBytes(const QStringList &streamNames);
 void SetPart(XlsxParts &parts, const QString &name, const QByteArray &content);
 // Removes the entry called name (exact match).
 void RemovePart(XlsxParts &parts, const QString &name);
-
-// Text escaped for XML content and attribute values (&, <, >, ").
-QString XmlEscaped(const QString &text);
 
 // One cell's XML: a number (value written as given), an inline string, and a shared-string index.
 QString NumberCell(const QString &ref, const QString &value);
