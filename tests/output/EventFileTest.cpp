@@ -33,17 +33,20 @@ QList<QByteArray> LinesOf(const QByteArray &file)
     return file.chopped(2).split('\n');
 }
 
+// Texts are Latin-1 with "?" for anything beyond; dates pad month and day.
 TEST(EventFile, EmptyListIsTheHeaderOnlyAndBlankKeysAreSkipped)
 {
     EXPECT_EQ(RenderEventFile(EventList{}), "DWX300\r\n");
 
     EventList events;
     events.Add(KeyOnly(QStringLiteral("   ")));
-    events.Add(KeyOnly(QStringLiteral("k")));
+    EventRecord event = KeyOnly(QStringLiteral(u"k\u00e9\u20ac"));
+    event.Date2 = 46396; // 2027-01-09
+    events.Add(event);
     const QList<QByteArray> lines = LinesOf(RenderEventFile(events));
     ASSERT_EQ(lines.size(), 14);
-    EXPECT_EQ(lines[1], "#1899-12-30#,#1899-12-30#,\"\",\"\",\"\",#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,"
-                        "#FALSE#,0,0,\"k\",\"UnIcOdE \"\r");
+    EXPECT_EQ(lines[1], "#1899-12-30#,#2027-01-09#,\"\",\"\",\"\",#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,"
+                        "#FALSE#,0,0,\"k\xe9?\",\"UnIcOdE \"\r");
     EXPECT_EQ(lines[10],
               "#FALSE#,0,\"\",\"\",0,0,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,\"\",0,\"\"\r");
 }
