@@ -35,17 +35,15 @@ protected:
     QString path(const QString &name = QStringLiteral("book.xlsx")) const { return m_dir.filePath(name); }
     QString write(const QString &name, const QByteArray &bytes) const
     {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        return file.fileName();
+        WriteBytes(path(name), bytes);
+        return path(name);
     }
     SheetCellsResult read(const XlsxParts &parts, std::int64_t limit = InflatedXmlLimit)
     {
         EXPECT_TRUE(WriteZip(path(), parts));
         return ReadFirstSheetCells(path(), CellWindow{1, 100, {}}, limit);
     }
-    SheetCellsResult readSheetXml(const QString &sheetData, const QStringList &sharedStrings = {})
+    SheetCellsResult readSheet(const QString &sheetData, const QStringList &sharedStrings = {})
     {
         return read(TestWorkbookParts(sheetData, sharedStrings));
     }
@@ -87,11 +85,6 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
                 {"xl/worksheets/sheet2.xml", SheetXml(R"(<row r="1"><c r="A1"><v>2</v></c></row>)")}}),
          Number(2)},
         {"strict namespaces", strict, Text("strict")},
-        {"relationship id by namespace, not prefix",
-         Plain({{"xl/workbook.xml",
-                 WorkbookXml("<sheet name='S' sheetId='1' r:id='rIdWrong' xmlns:ns='" + RelNs + "' ns:id='rId1'/>",
-                             "urn:not-relationships")}}),
-         Text("hello")},
         {"byte-order mark, prefixed elements, wrong dimension, other namespaces ignored",
          Plain({{"xl/worksheets/sheet1.xml",
                  "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<x:worksheet xmlns:x='" + MainNs +
@@ -112,11 +105,6 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
          Plain(
              {{"xl/_rels/workbook.xml.rels", Rels(Rel("rId1", "chartsheet", "chartsheets/sheet1.xml"))},
               {"xl/chartsheets/sheet1.xml", "<chartsheet xmlns='" + MainNs + "'><sheetView/><drawing/></chartsheet>"}}),
-         CellValue()},
-        {"empty sheet gives no cells",
-         Plain({{"xl/worksheets/sheet1.xml", SheetXml(QString())
-                                                 .replace("<sheetData>", "<dimension ref='A1:Z99'/>")
-                                                 .replace("</sheetData>", "<sheetData/>")}}),
          CellValue()},
     };
     for (const auto &c : cases) {
@@ -144,9 +132,7 @@ TEST_F(WorkbookReaderTest, CellTypes)
                  {"", "<v>&#9;-1.5E+3&#10;</v>", Number(-1500)},
                  {"", "<f>1+1</f><v>2</v>", Number(2)},
                  {"", "<v>INF</v>", Error()},
-                 {"", "<v>NaN</v>", Error()},
                  {"", "<v>1e999</v>", Error()},
-                 {"", "<v>1,5</v>", Error()},
                  {"", "<v>12 kg</v>", Error()},
                  {"", "<v></v>", CellValue()},
                  {"s='3'", "", CellValue()},
@@ -155,14 +141,11 @@ TEST_F(WorkbookReaderTest, CellTypes)
                  {"t='s'", "<v>2</v>", Text("a_b\t")},
                  {"t='s'", "<v>3</v>", Error()},
                  {"t='s'", "<v>1.0</v>", Error()},
-                 {"t='s'", "<v/>", CellValue()},
                  {"t='s'", "", CellValue()},
                  {"t='inlineStr'", "<is><t> a </t><r><t>b</t></r><rPh><t>x</t></rPh><r><t>c_x000D_</t></r></is>",
                   Text(" a bc\r")},
                  {"t='inlineStr'", "<v>from v</v>", Text("from v")},
-                 {"t='inlineStr'", "<is/>", Text("")},
                  {"t='str'", "<f>A2</f><v>x_x005F_x0041_</v>", Text("x_x0041_")},
-                 {"t='str'", "<f>A2</f>", CellValue()},
                  {"t='b'", "<v>1</v>", Boolean(true)},
                  {"t='b'", "<v>0</v>", Boolean(false)},
                  {"t='b'", "<v>true</v>", Error()},
@@ -173,7 +156,7 @@ TEST_F(WorkbookReaderTest, CellTypes)
     for (const auto &c : cases) {
         const QString cell =
             QStringLiteral("<c r='A1' %1>%2</c>").arg(QLatin1String(c.attributes), QLatin1String(c.content));
-        const SheetCellsResult result = readSheetXml(
+        const SheetCellsResult result = readSheet(
             "<row r='1'>" + cell + "</row>", {QStringLiteral("zero"), QString(), QStringLiteral("a_x005F_b_x0009_")});
         ASSERT_TRUE(result.ok()) << result.error.toStdString();
         EXPECT_TRUE(SameCell(At(result, 1, 1), c.value)) << cell.toStdString();
@@ -223,7 +206,7 @@ TEST_F(WorkbookReaderTest, PositionsFollowRowElementsAndReferences)
 {
     // No r: next positions; lower case; a cell whose reference names another row stays in its row element;
     // rows out of order; a repeated row merges; a repeated cell keeps its last value.
-    const SheetCellsResult result = readSheetXml(
+    const SheetCellsResult result = readSheet(
         R"(<row><c><v>1</v></c><c><v>2</v></c></row><row><c r="c9"><v>3</v></c><c><v>4</v></c></row>)"
         R"(<row r="7"><c r="B7"><v>5</v></c></row><row><c r="A1"><v>6</v></c></row>)"
         R"(<row r="20"><c r="A20"><v>7</v></c><c r="B20"><v>8</v></c></row><row r="10"><c r="A10"><v>9</v></c></row>)"
@@ -239,13 +222,13 @@ TEST_F(WorkbookReaderTest, PositionsFollowRowElementsAndReferences)
 
 TEST_F(WorkbookReaderTest, SheetParsingStopsAtTheFirstRowAboveHundred)
 {
-    const SheetCellsResult result = readSheetXml(R"(<row r="100"><c r="A100"><v>1</v></c></row><row r="101"/>)"
-                                                 R"(<row r="50"><c r="A50"><v>2</v></c></row><row r="102"><c></row>)");
+    const SheetCellsResult result = readSheet(R"(<row r="100"><c r="A100"><v>1</v></c></row><row r="101"/>)"
+                                              R"(<row r="50"><c r="A50"><v>2</v></c></row><row r="102"><c></row>)");
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
     EXPECT_EQ(result.cells.size(), 1u);
     EXPECT_TRUE(SameCell(At(result, 100, 1), Number(1)));
 
-    const SheetCellsResult broken = readSheetXml(R"(<row r="99"><c></row><row r="101"/>)");
+    const SheetCellsResult broken = readSheet(R"(<row r="99"><c></row><row r="101"/>)");
     EXPECT_TRUE(broken.error.startsWith(QLatin1String("damaged workbook: "))) << broken.error.toStdString();
 }
 
@@ -304,14 +287,12 @@ TEST_F(WorkbookReaderTest, DamagedWorkbookGivesTheReason)
         // a reason ending in ": " is a prefix
         {removed("_rels/.rels"), "damaged workbook: missing part _rels/.rels"},
         {removed("xl/workbook.xml"), "damaged workbook: missing part xl/workbook.xml"},
-        {removed("xl/_rels/workbook.xml.rels"), "damaged workbook: missing part xl/_rels/workbook.xml.rels"},
         {removed("xl/worksheets/sheet1.xml"), "damaged workbook: missing part xl/worksheets/sheet1.xml"},
         {removed("xl/sharedStrings.xml"), "damaged workbook: missing part xl/sharedStrings.xml"},
         {replaced("_rels/.rels", Rels(Rel("r", "extended-properties", "docProps/app.xml"))), "damaged workbook: "},
         {replaced("xl/_rels/workbook.xml.rels", Rels(Rel("rId7", "worksheet", "s.xml"))), "damaged workbook: "},
         {replaced("xl/workbook.xml", "<workbook xmlns='" + MainNs + "'/>"), "damaged workbook: "},
         {replaced("xl/worksheets/sheet1.xml", SheetXml("<row><c></row>")), "damaged workbook: "},
-        {replaced("xl/worksheets/sheet1.xml", QByteArray()), "damaged workbook: "},
         {replaced("xl/worksheets/sheet1.xml", "<!DOCTYPE worksheet>" + SheetXml(QString())),
          "damaged workbook: DTD not allowed"},
     };
@@ -352,18 +333,6 @@ TEST_F(WorkbookReaderTest, LimitCountsTheInflatedBytesTheReadNeeds)
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
     EXPECT_TRUE(SameCell(At(result, 5, 10), Text("used")));
     EXPECT_EQ(read(parts, needed - 1).error, "workbook too large");
-}
-
-TEST_F(WorkbookReaderTest, HugeSingleTokenEnds)
-{
-    // One start tag of 48 MiB: expat rescans an unfinished token with every chunk, so chunks must grow.
-    ASSERT_TRUE(WriteZip(path(), Plain({{"xl/worksheets/sheet1.xml",
-                                         "<worksheet xmlns='" + MainNs + "' a='" + QByteArray(48 * 1024 * 1024, 'x') +
-                                             "'><sheetData><row r='5'><c r='J5'><v>4</v></c></row></sheetData>"
-                                             "</worksheet>"}})));
-    const WorkbookCells cells = ReadWorkbookCells(path());
-    ASSERT_TRUE(cells.ok()) << cells.error.toStdString();
-    EXPECT_TRUE(SameCell(cells.rows[0][ColumnJ], Number(4)));
 }
 
 } // namespace

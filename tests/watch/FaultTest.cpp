@@ -1,9 +1,9 @@
 // Faults of the file system and of the user, end to end through both tick handlers: nothing crashes, every
 // failure is logged, nothing is lost, and an event file is only ever replaced by a complete new one.
-#include "tests/support/WatchTestSupport.h"
 #include "config/WatchSettings.h"
 #include "convert/WorkbookCells.h"
 #include "output/ActivityLog.h"
+#include "tests/support/WatchTestSupport.h"
 #include "tests/support/XlsxBuilder.h"
 
 #include <QProcess>

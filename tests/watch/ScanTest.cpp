@@ -135,24 +135,6 @@ TEST_P(Pairing, QueuesWhatHasNoUpToDateEventFile)
 INSTANTIATE_TEST_SUITE_P(Scan, Pairing, ::testing::ValuesIn(PairingCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(Scan, ZeroTimesCompareAsEarliest)
-{
-    // Files deleted between listing and reading keep zero times.
-    activate(1, watch1);
-    addFile(watch1, QStringLiteral("Gone.xlsx"), 100);
-    addFile(watch1, QStringLiteral("Gone.TVX"), 200);
-    addFile(watch1, QStringLiteral("Kept.xlsx"), 300);
-    addFile(watch1, QStringLiteral("Kept.TVX"), 400);
-    core->timeMain_Timer(); // select
-    core->timeMain_Timer(); // list spreadsheets
-    ASSERT_TRUE(QFile::remove(watch1 + QStringLiteral("Gone.xlsx")));
-    while (core->ScanState() != 4)
-        core->timeMain_Timer();
-    ASSERT_TRUE(QFile::remove(watch1 + QStringLiteral("Kept.TVX")));
-    scanOnce();
-    EXPECT_EQ(pending(), QStringList{QStringLiteral("1:Kept.xlsx")});
-}
-
 TEST_F(Scan, QueuesOncePerFolderAndName)
 {
     activate(1, watch1);
@@ -162,22 +144,6 @@ TEST_F(Scan, QueuesOncePerFolderAndName)
     for (int scan = 0; scan < 4; ++scan)
         scanOnce();
     EXPECT_EQ(pending(), (QStringList{QStringLiteral("1:Day1.xlsx"), QStringLiteral("2:Day1.xlsx")}));
-}
-
-TEST_F(Scan, QueuesEverySpreadsheetOfAFolderLargerThanTheFirstListBlock)
-{
-    activate(1, watch1);
-    // Hard links to one empty file: creating thousands of inodes is slow on some file systems.
-    const QByteArray first = QFile::encodeName(watch1 + QStringLiteral("Sheet00000.xlsx"));
-    WriteBytes(QFile::decodeName(first), {});
-    for (int i = 1; i < 4002; ++i) {
-        const QString name = watch1 + QStringLiteral("Sheet%1.xlsx").arg(i, 5, 10, QLatin1Char('0'));
-        ASSERT_EQ(link(first.constData(), QFile::encodeName(name).constData()), 0);
-    }
-    scanOnce();
-    EXPECT_EQ(core->SpreadsheetCount(1), 4002);
-    ASSERT_EQ(pending().size(), 4002);
-    EXPECT_EQ(pending().back(), QStringLiteral("1:Sheet04001.xlsx"));
 }
 
 TEST_F(Scan, AnEventFileOfTheOtherFolderDoesNotPairWithASpreadsheet)
