@@ -86,6 +86,8 @@ TEST_F(RouterConfigTest, ARaggedListIsReadFieldByField)
 
     loadInputs("#TRUE#,\"no end\r\nstill");
     EXPECT_EQ(config.RouterInputTable[1].TextA, QStringLiteral("no end\r\nstill"));
+    loadInputs("#TRUE#,a\rb,c"); // a CR without LF separates nothing
+    EXPECT_EQ(config.RouterInputTable[1].TextA + u'|' + config.RouterInputTable[1].TextB, QStringLiteral("a\rb|c"));
 }
 
 TEST_F(RouterConfigTest, RecordsAfter1280AreIgnoredAndAMissingListEmptiesTheTable)
