@@ -118,6 +118,8 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
     for (auto &[name, content] : renamed)
         name = name.toUpper().replace(u'/', u'\\');
     EXPECT_TRUE(SameCell(At(read(renamed), 1, 1), Text("hello"))) << "archive names in upper case with \\";
+    renamed.emplace_back("XL/WORKSHEETS/SHEET1.XML", SheetXml(QString()));
+    EXPECT_TRUE(SameCell(At(read(renamed), 1, 1), Text("hello"))) << "of names differing in case the first counts";
 }
 
 // ---- Cell values ---------------------------------------------------------------------------------------------
@@ -138,6 +140,7 @@ TEST_F(WorkbookReaderTest, CellTypes)
                  {"s='3'", "", CellValue()},
                  {"t='s'", "<v>0</v>", Text("zero")},
                  {"t='s'", "<v> 1 </v>", Text("")},
+                 {"t='s'", "<v>+0</v>", Text("zero")},
                  {"t='s'", "<v>2</v>", Text("a_b\t")},
                  {"t='s'", "<v>3</v>", Error()},
                  {"t='s'", "<v>1.0</v>", Error()},
@@ -183,8 +186,9 @@ TEST(WorkbookValues, IsoDatesGiveDaySerials)
         ASSERT_TRUE(parsed.has_value()) << text;
         EXPECT_NEAR(*parsed, serial, 1e-9) << text;
     }
-    for (const char *text : {"2023-02-29", "2024-13-01", "2024-3-1", "2024-03-01T25:00:00", "2024-03-01T10:60:00",
-                             "2024-03-01T10:00", "2024-03-01 10:00:00", "12:00", "PT", "P1Y", "PT1S2M", ""})
+    for (const char *text :
+         {"2023-02-29", "2024-03-01T24:00:01", "2024-13-01", "2024-3-1", "2024-03-01T25:00:00", "2024-03-01T10:60:00",
+          "2024-03-01T10:00", "2024-03-01 10:00:00", "12:00", "PT", "P1Y", "PT1S2M", ""})
         EXPECT_FALSE(ParseIsoDateValue(text).has_value()) << text;
 }
 
