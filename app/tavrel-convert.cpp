@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <charconv>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace {
@@ -163,6 +164,60 @@ int checkWorkbooks(const QStringList &workbooks)
     return status;
 }
 
+// The options besides --help and --version.
+struct Options {
+    QCommandLineOption configDir{
+        QStringLiteral("config-dir"),
+        QStringLiteral("Folder holding DWX.INI and RT-IN1.LST (default: the program's folder)."),
+        QStringLiteral("DIR")};
+    QCommandLineOption date{QStringLiteral("date"), QStringLiteral("Date of the events (default: today)."),
+                            QStringLiteral("YYYY-MM-DD")};
+    QCommandLineOption output{QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                              QStringLiteral("Event file to write (one workbook only)."), QStringLiteral("OUT.TVX")};
+    QCommandLineOption outputDir{QStringLiteral("output-dir"),
+                                 QStringLiteral("Folder for the event files (default: beside each workbook)."),
+                                 QStringLiteral("DIR")};
+    QCommandLineOption check{QStringLiteral("check"),
+                             QStringLiteral("Write nothing; print each used row of 5..100 as a JSON line.")};
+};
+
+// Where one workbook's event file goes: OUT.TVX, the output folder, or beside the workbook.
+QString targetOf(const QString &workbook, const std::optional<QString> &outputFile,
+                 const std::optional<QString> &outputDir)
+{
+    if (outputFile)
+        return *outputFile;
+    const QString eventFile = EventFileName(QFileInfo(workbook).fileName());
+    return (outputDir ? QDir(*outputDir) : QFileInfo(workbook).dir()).filePath(eventFile);
+}
+
+int convertWorkbooks(const QStringList &workbooks, const QString &configDir, const QDate &today,
+                     const std::optional<QString> &outputFile, const std::optional<QString> &outputDir)
+{
+    RouterConfig router;
+    for (const QString &notice : {LoadRouterDestinations(configDir, router), LoadRouterInputs(configDir, router)}) {
+        if (!notice.isEmpty())
+            writeError(QStringLiteral("warning: ") + notice);
+    }
+
+    int status = ExitOk;
+    EventList events;
+    for (const QString &workbook : workbooks) {
+        events.Reset();
+        QStringList rowNotes;
+        QString failure = ReadScheduleWorkbook(workbook, router, today, events, &rowNotes);
+        for (const QString &note : std::as_const(rowNotes))
+            reportWorkbook(workbook, note);
+        if (failure.isEmpty())
+            failure = WriteEventFile(targetOf(workbook, outputFile, outputDir), events);
+        if (!failure.isEmpty()) {
+            reportWorkbook(workbook, failure);
+            status = ExitFailed;
+        }
+    }
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -175,22 +230,8 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("Converts schedule workbooks (.xlsx) to Tavrel event files."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption configDirOption(
-        QStringLiteral("config-dir"),
-        QStringLiteral("Folder holding DWX.INI and RT-IN1.LST (default: the program's folder)."),
-        QStringLiteral("DIR"));
-    const QCommandLineOption dateOption(QStringLiteral("date"), QStringLiteral("Date of the events (default: today)."),
-                                        QStringLiteral("YYYY-MM-DD"));
-    const QCommandLineOption outputOption(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                                          QStringLiteral("Event file to write (one workbook only)."),
-                                          QStringLiteral("OUT.TVX"));
-    const QCommandLineOption outputDirOption(QStringLiteral("output-dir"),
-                                             QStringLiteral("Folder for the event files (default: beside each "
-                                                            "workbook)."),
-                                             QStringLiteral("DIR"));
-    const QCommandLineOption checkOption(
-        QStringLiteral("check"), QStringLiteral("Write nothing; print each used row of 5..100 as a JSON line."));
-    parser.addOptions({configDirOption, dateOption, outputOption, outputDirOption, checkOption});
+    const Options options;
+    parser.addOptions({options.configDir, options.date, options.output, options.outputDir, options.check});
     parser.addPositionalArgument(QStringLiteral("WORKBOOK"), QStringLiteral("Schedule workbooks to convert."),
                                  QStringLiteral("WORKBOOK..."));
 
@@ -208,9 +249,9 @@ int main(int argc, char *argv[])
     const QStringList workbooks = parser.positionalArguments();
     if (workbooks.isEmpty())
         return usageError(QStringLiteral("no workbook given"));
-    const bool toFile = parser.isSet(outputOption);
-    const bool toDir = parser.isSet(outputDirOption);
-    if (parser.isSet(checkOption)) {
+    const bool toFile = parser.isSet(options.output);
+    const bool toDir = parser.isSet(options.outputDir);
+    if (parser.isSet(options.check)) {
         if (toFile || toDir)
             return usageError(QStringLiteral("--check writes nothing: -o and --output-dir do not apply"));
         return checkWorkbooks(workbooks);
@@ -221,46 +262,18 @@ int main(int argc, char *argv[])
         return usageError(QStringLiteral("-o takes one workbook only"));
 
     QDate today = SystemClock().now().date();
-    if (parser.isSet(dateOption)) {
-        const QString text = parser.value(dateOption);
+    if (parser.isSet(options.date)) {
+        const QString text = parser.value(options.date);
         today = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (text.size() != 10 || !today.isValid())
             return usageError(QStringLiteral("--date wants YYYY-MM-DD, not \"%1\"").arg(text));
     }
-
     const QString configDir =
-        parser.isSet(configDirOption) ? parser.value(configDirOption) : QCoreApplication::applicationDirPath();
+        parser.isSet(options.configDir) ? parser.value(options.configDir) : QCoreApplication::applicationDirPath();
     if (!QFileInfo(configDir).isDir())
         return usageError(QStringLiteral("--config-dir: no such folder: ") + configDir);
-    RouterConfig router;
-    for (const QString &notice : {LoadRouterDestinations(configDir, router), LoadRouterInputs(configDir, router)}) {
-        if (!notice.isEmpty())
-            writeError(QStringLiteral("warning: ") + notice);
-    }
 
-    int status = ExitOk;
-    EventList events;
-    for (const QString &workbook : workbooks) {
-        const QString eventFile = EventFileName(QFileInfo(workbook).fileName());
-        QString target;
-        if (toFile)
-            target = parser.value(outputOption);
-        else if (toDir)
-            target = QDir(parser.value(outputDirOption)).filePath(eventFile);
-        else
-            target = QFileInfo(workbook).dir().filePath(eventFile);
-
-        events.Reset();
-        QStringList rowNotes;
-        QString failure = ReadScheduleWorkbook(workbook, router, today, events, &rowNotes);
-        for (const QString &note : std::as_const(rowNotes))
-            reportWorkbook(workbook, note);
-        if (failure.isEmpty())
-            failure = WriteEventFile(target, events);
-        if (!failure.isEmpty()) {
-            reportWorkbook(workbook, failure);
-            status = ExitFailed;
-        }
-    }
-    return status;
+    return convertWorkbooks(workbooks, configDir, today,
+                            toFile ? std::optional(parser.value(options.output)) : std::nullopt,
+                            toDir ? std::optional(parser.value(options.outputDir)) : std::nullopt);
 }
