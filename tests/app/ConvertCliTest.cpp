@@ -115,10 +115,6 @@ struct MessageCase {
 TEST_F(ConvertCliTest, MessagesSayWhatIsWrong)
 {
     const QString day = QStringLiteral("--date=2026-12-05");
-    const auto put = [](const QString &path, const QByteArray &bytes) {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    };
     const MessageCase cases[] = {
         {"config folder missing",
          [&](const QString &dir) {
@@ -133,18 +129,6 @@ TEST_F(ConvertCliTest, MessagesSayWhatIsWrong)
          0,
          "tavrel-convert: warning: DWX.INI not found in DIR: default destinations used\n"
          "tavrel-convert: warning: RT-IN1.LST not found in DIR: sources not matched, input 0 used\n"},
-        {"unused rows and an unknown source",
-         [&](const QString &dir) {
-             QFile::copy(Fixtures + "schedules/schedule-libreoffice.xlsx", dir + "/Day1.xlsx");
-             return QStringList{"--config-dir", Fixtures + "config", day, dir + "/Day1.xlsx"};
-         },
-         0,
-         "tavrel-convert: DIR/Day1.xlsx: Row 8: source \"Unknown Source\" is not in RT-IN1.LST, input 0 used\n"
-         "tavrel-convert: DIR/Day1.xlsx: Row 9 not used: VR number outside 1 to 32\n"
-         "tavrel-convert: DIR/Day1.xlsx: Row 10 not used: VR number outside 1 to 32\n"
-         "tavrel-convert: DIR/Day1.xlsx: Row 11 not used: VR number outside 1 to 32\n"
-         "tavrel-convert: DIR/Day1.xlsx: Row 12 not used: event name empty\n"
-         "tavrel-convert: DIR/Day1.xlsx: Row 13 not used: source name empty\n"},
         {"folder as workbook",
          [&](const QString &dir) {
              return QStringList{"--config-dir", Fixtures + "config", dir};
@@ -152,19 +136,20 @@ TEST_F(ConvertCliTest, MessagesSayWhatIsWrong)
          1, "tavrel-convert: DIR: is a folder\n"},
         {"legacy xls",
          [&](const QString &dir) {
-             put(dir + "/Old.xlsx", CompoundFileBytes({"\005SummaryInformation", "Workbook"}));
+             WriteBytes(dir + "/Old.xlsx", CompoundFileBytes({"\005SummaryInformation", "Workbook"}));
              return QStringList{"--config-dir", Fixtures + "config", dir + "/Old.xlsx"};
          },
          1, "tavrel-convert: DIR/Old.xlsx: legacy .xls workbook: save it as .xlsx\n"},
         {"Excel 5 xls, stream in the second directory sector",
          [&](const QString &dir) {
-             put(dir + "/Old.xlsx", CompoundFileBytes({"A", "B", "C", "D", "Book"}));
+             WriteBytes(dir + "/Old.xlsx", CompoundFileBytes({"A", "B", "C", "D", "Book"}));
              return QStringList{"--config-dir", Fixtures + "config", dir + "/Old.xlsx"};
          },
          1, "tavrel-convert: DIR/Old.xlsx: legacy .xls workbook: save it as .xlsx\n"},
         {"encrypted xlsx",
          [&](const QString &dir) {
-             put(dir + "/Locked.xlsx", CompoundFileBytes({"\006DataSpaces", "EncryptionInfo", "EncryptedPackage"}));
+             WriteBytes(dir + "/Locked.xlsx",
+                        CompoundFileBytes({"\006DataSpaces", "EncryptionInfo", "EncryptedPackage"}));
              return QStringList{"--config-dir", Fixtures + "config", dir + "/Locked.xlsx"};
          },
          1, "tavrel-convert: DIR/Locked.xlsx: encrypted workbook\n"},

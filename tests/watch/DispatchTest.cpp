@@ -150,30 +150,6 @@ TEST_F(Dispatch, RequestOfAFolderWhosePathWasClearedTouchesNothing)
     EXPECT_TRUE(view.logLines.empty());
 }
 
-// Rows of the fixture schedule that make no event, and events whose source RT-IN1.LST does not list, are logged
-// after the Make line; the event file is the golden one all the same.
-TEST_F(Dispatch, LogsUnusedRowsAndUnknownSourcesAfterTheMakeLine)
-{
-    for (const char *name : {"DWX.INI", "RT-IN1.LST"})
-        ASSERT_TRUE(QFile::copy(Fixtures + "config/" + name, programDir.filePath(QLatin1String(name))));
-    core->Form_Load();
-    clock.set(QDateTime(QDate(2026, 12, 5), QTime(9, 0)));
-    activate(1, watch1);
-    ASSERT_TRUE(QFile::copy(Fixtures + "schedules/schedule-libreoffice.xlsx", watch1 + "Day1.xlsx"));
-    SetWriteTime(watch1 + "Day1.xlsx", 100); // long before the clock: settled
-    scanOnce();
-    core->timeWatch_Timer();
-    EXPECT_EQ(ReadBytes(watch1 + "Day1.TVX"), ReadBytes(Fixtures + "expected/schedule.TVX"));
-    EXPECT_EQ(messages().join(u'\n').toStdString(),
-              "Make TVX File for : Day1.xlsx\n"
-              "Row 8: source \"Unknown Source\" is not in RT-IN1.LST, input 0 used\n"
-              "Row 9 not used: VR number outside 1 to 32\n"
-              "Row 10 not used: VR number outside 1 to 32\n"
-              "Row 11 not used: VR number outside 1 to 32\n"
-              "Row 12 not used: event name empty\n"
-              "Row 13 not used: source name empty");
-}
-
 struct StartUpCase {
     const char *name;
     std::function<void(const QString &programDir)> prepare;
