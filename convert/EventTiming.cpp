@@ -4,6 +4,8 @@
 #include "events/Number.h"
 #include "events/Timecode.h"
 
+#include <algorithm>
+
 namespace {
 
 double secondsOf(const QString &timecode)
@@ -15,14 +17,14 @@ double secondsOf(const QString &timecode)
 
 QString TimeOfDayTimecode(double serial)
 {
-    // Hour 0..23, minute and second 0..59: always two digits each.
-    const int parts[3] = {HourOf(serial), MinuteOf(serial), SecondOfMinute(serial)};
-    char16_t text[11] = {u'0', u'0', u':', u'0', u'0', u':', u'0', u'0', u';', u'0', u'0'};
-    for (int i = 0; i < 3; ++i) {
-        text[3 * i] = char16_t(u'0' + parts[i] / 10);
-        text[3 * i + 1] = char16_t(u'0' + parts[i] % 10);
-    }
-    return QString::fromUtf16(text, 11);
+    char text[96];
+    char *end = WriteInteger(text, HourOf(serial), 2);
+    *end++ = ':';
+    end = WriteInteger(end, MinuteOf(serial), 2);
+    *end++ = ':';
+    end = WriteInteger(end, SecondOfMinute(serial), 2);
+    end = std::copy_n(";00", 3, end); // whole seconds: no frames
+    return QString::fromLatin1(text, end - text);
 }
 
 EventTiming ComputeEventTiming(const ScheduleRow &row, const QDate &today)
