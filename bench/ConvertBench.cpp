@@ -7,7 +7,7 @@
 #include "convert/ScheduleWorkbook.h"
 #include "convert/WorkbookCells.h"
 #include "output/EventFile.h"
-#include "tests/convert/XlsxBuilder.h"
+#include "tests/support/XlsxBuilder.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
