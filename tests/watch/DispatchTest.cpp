@@ -61,7 +61,7 @@ TEST_F(Dispatch, WorkbookStillBeingWrittenIsLeftForLater)
 
     clock.set(clock.now().addMSecs(100)); // 500 ms after the size changed
     core->timeWatch_Timer();
-    EXPECT_EQ(Messages(view), QStringList{QStringLiteral("Make TVX File for : Day1.xlsx")});
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("Make TVX File for : Day1.xlsx")});
     EXPECT_TRUE(QFile::exists(watch1 + QStringLiteral("Day1.TVX")));
 }
 
