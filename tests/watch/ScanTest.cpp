@@ -1,4 +1,5 @@
 #include "tests/support/WatchTestSupport.h"
+#include "watch/FolderListing.h"
 
 namespace {
 
@@ -188,6 +189,19 @@ TEST_F(Scan, PathWithoutSeparatorListsThatFolderAndEmptyPathNoFolder)
     core->WatchFolderSettings()[1].Path.clear();
     scanOnce();
     EXPECT_EQ(core->panel(1).FrameCaption, QStringLiteral("Watch Folder 1  (folder not found)"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(FolderListing, WildcardsMatchWholeNamesWithoutCase)
+{
+    const std::tuple<const char *, const char *, bool> cases[] = {
+        {"Day1.xlsx", "*.XLSX", true},        {"Day1.xls", "*.XLSX", false},      {"ab.TVX", "?b.tvx", true},
+        {"Day1.a.xlsx", "day?.*.XLSX", true}, {"Day1.xlsx.bak", "*.XLSX", false}, {"x", "*", true}};
+    for (const auto &[name, pattern, matches] : cases)
+        EXPECT_EQ(MatchesWildcard(QString::fromUtf8(name), QString::fromUtf8(pattern)), matches) << name << pattern;
 }
 
 } // namespace
