@@ -64,8 +64,7 @@ void TranslatorCore::timeWatch_Timer()
             const ConversionRequest request = m_queue[i];
             if (!WorkbookSettled(request))
                 continue;
-            const bool savedMeanwhile =
-                request.Folder >= 1 && request.Folder <= WatchFolderCount && Convert(request);
+            const bool savedMeanwhile = request.Folder >= 1 && request.Folder <= WatchFolderCount && Convert(request);
             FreeRequest(i);
             // Its event file is newer than that save, so the scan would take the workbook for converted.
             if (savedMeanwhile)
