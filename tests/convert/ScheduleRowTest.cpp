@@ -58,16 +58,6 @@ TEST(ScheduleRow, VrNumberTakesTheLeadingNumberHalvesToEven)
         EXPECT_EQ(ToScheduleRow(RowCells(cell)).VrNumber, vr) << testing::PrintToString(cell);
 }
 
-TEST(ScheduleRow, TrimsSpacesOnly)
-{
-    ScheduleCells cells = RowCells(Number(5), Text("  News  "), Text("\tCAM 1\u00a0"));
-    cells[ColumnT] = Number(7);
-    const ScheduleRow row = ToScheduleRow(cells);
-    EXPECT_EQ(row.EventName, "News");
-    EXPECT_EQ(row.SourceName, QString::fromUtf8("\tCAM 1\u00a0"));
-    EXPECT_EQ(row.NoteText, "7");
-}
-
 TEST(ScheduleRow, RejectsInOrderOfReasons)
 {
     const auto reason = [](double vr, const char *name, const char *source) {

@@ -192,20 +192,6 @@ TEST(WorkbookValues, IsoDatesGiveDaySerials)
         EXPECT_FALSE(ParseIsoDateValue(text).has_value()) << text;
 }
 
-TEST(WorkbookValues, DecodesEveryEscapeOnce)
-{
-    const std::pair<QString, QString> cases[] = {{"a_x0041_b", "aAb"},
-                                                 {"_x005F_x0041_", "_x0041_"},
-                                                 {"_x00e9_", QString::fromUtf8("é")},
-                                                 {"__x0041__", "_A_"},
-                                                 {"_xD83D__xDE00_", QString::fromUtf8("😀")},
-                                                 {"_x12G4_ _x004_ _X0041_ x0041_", "_x12G4_ _x004_ _X0041_ x0041_"}};
-    for (const auto &[stored, text] : cases)
-        EXPECT_EQ(DecodeXlsxEscapes(stored), text) << stored.toStdString();
-}
-
-// ---- Rows, positions and the row window ----------------------------------------------------------------------
-
 TEST_F(WorkbookReaderTest, PositionsFollowRowElementsAndReferences)
 {
     // No r: next positions; lower case; a cell whose reference names another row stays in its row element;

@@ -49,11 +49,4 @@ TEST(Timecode, Calc)
             << c.a << c.op << c.b << " wrap " << c.wrap;
 }
 
-TEST(Timecode, DateToYYYYMMDD)
-{
-    EXPECT_EQ(DateToYYYYMMDD(QDate(2026, 12, 4)), QStringLiteral("20261204"));
-    EXPECT_EQ(DateToYYYYMMDD(QDate(2027, 1, 9)), QStringLiteral("20270109"));
-    EXPECT_EQ(DateToYYYYMMDD(QDate(999, 12, 31)), QStringLiteral("9991231"));
-}
-
 } // namespace

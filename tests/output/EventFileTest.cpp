@@ -1,13 +1,12 @@
 #include "output/EventFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QList>
 #include <gtest/gtest.h>
 
 namespace {
 
-// Full records of real events are checked byte for byte by the golden files of the conversion tests.
+// Full records of real events are checked byte for byte by the golden files of the conversion tests; replacing
+// the file whole or not at all by the full-disk table of the fault tests.
 
 TEST(EventFile, ByteCodesAreLowByteThenHighByte)
 {
@@ -69,41 +68,6 @@ TEST(EventFile, NumbersAreWrittenInTheirShortestForm)
     EXPECT_EQ(items[29], "-.5");
     EXPECT_EQ(items[30], "999999999999999");
     EXPECT_EQ(items[31], "-1E+15");
-}
-
-class WriteEventFileTest : public testing::Test
-{
-protected:
-    QStringList entries() const
-    {
-        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    }
-    QByteArray content() const
-    {
-        QFile file(m_path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    void writeOld()
-    {
-        QFile old(m_path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(10000, 'x'));
-    }
-
-    QTemporaryDir m_dir;
-    QString m_path = m_dir.filePath(QStringLiteral("Day1.TVX"));
-};
-
-TEST_F(WriteEventFileTest, ReplacesTheOldFileAndLeavesNothingElse)
-{
-    writeOld();
-    EXPECT_EQ(WriteEventFile(m_path, EventList{}), "");
-    EXPECT_EQ(content(), "DWX300\r\n");
-
-    const QString inMissingFolder = m_dir.filePath(QStringLiteral("absent/Day1.TVX"));
-    const QString reason = WriteEventFile(inMissingFolder, EventList{});
-    EXPECT_TRUE(reason.startsWith("cannot write " + inMissingFolder + ": ")) << reason.toStdString();
-    EXPECT_EQ(entries(), QStringList{QStringLiteral("Day1.TVX")});
 }
 
 } // namespace

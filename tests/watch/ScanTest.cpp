@@ -136,17 +136,6 @@ TEST_P(Pairing, QueuesWhatHasNoUpToDateEventFile)
 INSTANTIATE_TEST_SUITE_P(Scan, Pairing, ::testing::ValuesIn(PairingCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(Scan, QueuesOncePerFolderAndName)
-{
-    activate(1, watch1);
-    activate(2, watch2);
-    addFile(watch1, QStringLiteral("Day1.xlsx"), 100);
-    addFile(watch2, QStringLiteral("Day1.xlsx"), 100);
-    for (int scan = 0; scan < 4; ++scan)
-        scanOnce();
-    EXPECT_EQ(pending(), (QStringList{QStringLiteral("1:Day1.xlsx"), QStringLiteral("2:Day1.xlsx")}));
-}
-
 TEST_F(Scan, AnEventFileOfTheOtherFolderDoesNotPairWithASpreadsheet)
 {
     activate(1, watch1);
