@@ -186,9 +186,13 @@ namespace {
 
 TEST(FolderListing, WildcardsMatchWholeNamesWithoutCase)
 {
-    const std::tuple<const char *, const char *, bool> cases[] = {
-        {"Day1.xlsx", "*.XLSX", true},        {"Day1.xls", "*.XLSX", false},      {"ab.TVX", "?b.tvx", true},
-        {"Day1.a.xlsx", "day?.*.XLSX", true}, {"Day1.xlsx.bak", "*.XLSX", false}, {"x", "*", true}};
+    const std::tuple<const char *, const char *, bool> cases[] = {{"Day1.xlsx", "*.XLSX", true},
+                                                                  {"Day1.xls", "*.XLSX", false},
+                                                                  {"ab.TVX", "?b.tvx", true},
+                                                                  {"Day1.a.xlsx", "day?.*.XLSX", true},
+                                                                  {"Day1.xlsx", "*.XLS?", true},
+                                                                  {"Day1.xlsx.bak", "*.XLSX", false},
+                                                                  {"x", "*", true}};
     for (const auto &[name, pattern, matches] : cases)
         EXPECT_EQ(MatchesWildcard(QString::fromUtf8(name), QString::fromUtf8(pattern)), matches) << name << pattern;
 }
