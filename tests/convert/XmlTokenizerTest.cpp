@@ -1,5 +1,5 @@
 #include "convert/XlsxPackage.h"
-#include "tests/convert/XlsxBuilder.h"
+#include "tests/support/XlsxBuilder.h"
 #include "tests/convert/XmlReading.h"
 
 #include <QTemporaryDir>
