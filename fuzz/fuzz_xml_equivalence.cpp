@@ -3,7 +3,7 @@
 // byte and parse call; where it gives up the package reads the part with expat alone.
 #include "convert/SheetReader.h"
 #include "fuzz/FuzzSupport.h"
-#include "tests/convert/XmlReading.h"
+#include "tests/support/XmlReading.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "convert/XlsxPackage.h"
 #include "tests/support/XlsxBuilder.h"
-#include "tests/convert/XmlReading.h"
+#include "tests/support/XmlReading.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
