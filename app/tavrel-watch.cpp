@@ -1,4 +1,5 @@
 // The watch core without a window, for servers without a desktop: same timers, same files.
+#include "app/StopRequest.h"
 #include "events/Clock.h"
 #include "watch/FolderWatcher.h"
 #include "watch/TranslatorCore.h"
@@ -7,18 +8,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
-#include <csignal>
 #include <cstdio>
 
 namespace {
-
-// Set by SIGINT/SIGTERM; the only thing a signal handler may safely do.
-volatile std::sig_atomic_t stopRequested = 0;
-
-extern "C" void requestStop(int)
-{
-    stopRequested = 1;
-}
 
 // Owns the two timers and the folder watcher the window would own; panels have nothing to show here.
 class HeadlessView final : public WatchView
@@ -98,12 +90,7 @@ void printStart(const TranslatorCore &core)
 
 int main(int argc, char *argv[])
 {
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
-#ifdef SIGPIPE
-    // A closed standard output loses the echo, not the service.
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+    InstallStopHandlers();
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavrel-watch"));
@@ -149,7 +136,7 @@ int main(int argc, char *argv[])
     // Ticks run to their end, so a stop seen here always falls between two of them.
     QTimer stopPoll;
     QObject::connect(&stopPoll, &QTimer::timeout, [] {
-        if (stopRequested)
+        if (StopRequested())
             QCoreApplication::exit(0);
     });
     stopPoll.start(100);

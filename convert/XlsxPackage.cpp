@@ -31,6 +31,17 @@ std::int64_t ChunkSize(std::int64_t fed)
     return std::min(std::max(MinChunkSize, fed), MaxChunkSize);
 }
 
+// The file name as libzip takes it: in the system's encoding, but in UTF-8 on Windows, where the system's
+// 8-bit code page cannot spell every name.
+QByteArray ZipFileName(const QString &path)
+{
+#ifdef _WIN32
+    return path.toUtf8();
+#else
+    return QFile::encodeName(path);
+#endif
+}
+
 // Collects the Relationship elements of a .rels part.
 class RelationshipsHandler : public XmlPartHandler
 {
@@ -123,7 +134,7 @@ QString XlsxPackage::open(const QString &path)
 
     // libzip reports a truncated archive and a file of another kind alike; the first bytes tell them apart.
     int error = 0;
-    m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    m_archive = zip_open(ZipFileName(path).constData(), ZIP_RDONLY, &error);
     if (!m_archive) {
         if (!head.startsWith("PK"))
             return QStringLiteral("not an xlsx workbook");

@@ -2,15 +2,23 @@
 
 #include <QFile>
 #include <algorithm>
-#include <cerrno>
-#include <dirent.h>
 #include <string_view>
-#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
 namespace {
 
+using KeyedNames = std::vector<std::pair<QString, QString>>; // upper-cased name, name
+
+#ifndef _WIN32
 bool IsPlainFile(const QByteArray &folder, const dirent &entry)
 {
     if (entry.d_type == DT_REG)
@@ -20,6 +28,7 @@ bool IsPlainFile(const QByteArray &folder, const dirent &entry)
     struct stat info = {};
     return stat((folder + entry.d_name).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
+#endif
 
 // name matches pattern (both upper-cased, upperAt(i) giving the name's i-th unit). What follows the last "*"
 // has a fixed length, so it is checked against the end of the name first: that settles the usual "*.XLSX" at
@@ -61,6 +70,7 @@ template <typename UpperAt> bool MatchesUpperWildcard(qsizetype size, UpperAt up
     return p == pattern.size();
 }
 
+#ifndef _WIN32
 char AsciiUpper(char c)
 {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -70,6 +80,19 @@ bool IsAscii(std::string_view text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
+#endif
+
+// One comparison of the keys decides nearly every pair; the names only break ties.
+void SortInto(KeyedNames &keyed, QStringList &names)
+{
+    std::sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
+        const int order = QString::compare(a.first, b.first, Qt::CaseSensitive);
+        return order != 0 ? order < 0 : a.second < b.second;
+    });
+    names.reserve(static_cast<qsizetype>(keyed.size()));
+    for (auto &entry : keyed)
+        names.append(std::move(entry.second));
+}
 
 } // namespace
 
@@ -78,6 +101,64 @@ bool MatchesWildcard(const QString &name, const QString &pattern)
     return MatchesUpperWildcard(
         name.size(), [&name](qsizetype i) { return name[i].toUpper(); }, pattern.toUpper());
 }
+
+#ifdef _WIN32
+
+bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringList &names, QString *problem)
+{
+    names.clear();
+    const auto report = [problem](DWORD error) {
+        if (problem)
+            *problem = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY ||
+                               error == ERROR_INVALID_NAME
+                           ? QStringLiteral("folder not found")
+                           : QStringLiteral("folder cannot be read: ") + qt_error_string(static_cast<int>(error));
+    };
+    if (problem)
+        problem->clear();
+    if (folderPath.isEmpty()) {
+        report(ERROR_PATH_NOT_FOUND);
+        return true;
+    }
+    QString query = folderPath;
+    if (!query.endsWith(u'\\') && !query.endsWith(u'/'))
+        query += u'\\';
+    // Every name, matched here: the system's own matching also tries the short 8.3 names.
+    query += u'*';
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileExW(reinterpret_cast<const wchar_t *>(query.utf16()), FindExInfoBasic, &found,
+                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+        // A drive's root with nothing in it has not even "." and "..".
+        if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND)
+            report(error);
+        return true;
+    }
+
+    const QString upperPattern = pattern.toUpper();
+    KeyedNames keyed;
+    do {
+        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+            continue;
+        QString name = QString::fromWCharArray(found.cFileName);
+        if (name.startsWith(u'.') || name.startsWith(QLatin1String("~$")))
+            continue;
+        QString key = name.toUpper();
+        if (!MatchesUpperWildcard(
+                key.size(), [&key](qsizetype i) { return key[i]; }, upperPattern))
+            continue;
+        keyed.emplace_back(std::move(key), std::move(name));
+    } while (FindNextFileW(find, &found));
+    const DWORD error = GetLastError();
+    FindClose(find);
+    const bool complete = error == ERROR_NO_MORE_FILES;
+    if (!complete)
+        report(error);
+    SortInto(keyed, names);
+    return complete;
+}
+
+#else
 
 bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringList &names, QString *problem)
 {
@@ -104,7 +185,7 @@ bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringL
     }
 
     const QString upperPattern = pattern.toUpper();
-    std::vector<std::pair<QString, QString>> keyed; // upper-cased name, name
+    KeyedNames keyed;
     bool complete = true;
     for (;;) {
         errno = 0;
@@ -142,14 +223,8 @@ bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringL
         keyed.emplace_back(std::move(key), std::move(name));
     }
     closedir(dir);
-
-    // One comparison of the keys decides nearly every pair; the names only break ties.
-    std::sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) {
-        const int order = QString::compare(a.first, b.first, Qt::CaseSensitive);
-        return order != 0 ? order < 0 : a.second < b.second;
-    });
-    names.reserve(static_cast<qsizetype>(keyed.size()));
-    for (auto &entry : keyed)
-        names.append(std::move(entry.second));
+    SortInto(keyed, names);
     return complete;
 }
+
+#endif

@@ -1,4 +1,5 @@
 #include "tests/support/Files.h"
+#include "tests/support/TestPlatform.h"
 #include "tests/support/XlsxBuilder.h"
 
 #include <QDir>
@@ -25,8 +26,8 @@ CliResult RunConvert(const QStringList &arguments)
         process.waitForFinished();
         return {};
     }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            ConsoleText(process.readAllStandardOutput()), ConsoleText(process.readAllStandardError())};
 }
 
 class ConvertCliTest : public testing::Test

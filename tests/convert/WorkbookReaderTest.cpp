@@ -2,13 +2,13 @@
 #include "convert/XlsxWorkbook.h"
 #include "convert/XlsxXml.h"
 #include "tests/support/CellTestSupport.h"
+#include "tests/support/TestPlatform.h"
 #include "tests/support/XlsxBuilder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
-#include <sys/stat.h>
 
 namespace {
 
@@ -252,8 +252,10 @@ TEST_F(WorkbookReaderTest, ReasonsForFilesThatAreNoWorkbook)
               "encrypted workbook");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.xlsx")));
     EXPECT_EQ(ReadWorkbookCells(path("folder.xlsx")).error, "is a folder");
-    ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.xlsx")).constData(), 0600), 0); // opening it would wait for a writer
-    EXPECT_EQ(ReadWorkbookCells(path("pipe.xlsx")).error, "not an xlsx workbook");
+    if (HasFifos()) { // opening one would wait for a writer
+        ASSERT_TRUE(MakeFifo(path("pipe.xlsx")));
+        EXPECT_EQ(ReadWorkbookCells(path("pipe.xlsx")).error, "not an xlsx workbook");
+    }
 
     // An archive cut off anywhere is damaged, never mistaken for another kind of file.
     ASSERT_TRUE(WriteTestWorkbook(path(), HelloRow));

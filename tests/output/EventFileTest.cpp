@@ -1,6 +1,11 @@
 #include "output/EventFile.h"
 
+#include "tests/support/TestPlatform.h"
+
+#include <QDir>
+#include <QFile>
 #include <QList>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -68,6 +73,34 @@ TEST(EventFile, NumbersAreWrittenInTheirShortestForm)
     EXPECT_EQ(items[29], "-.5");
     EXPECT_EQ(items[30], "999999999999999");
     EXPECT_EQ(items[31], "-1E+15");
+}
+
+// On Windows the automation system reading the event file keeps it from being replaced: the write fails with
+// its reason and leaves the old file, and the attempt at the next scan succeeds once the reader is done.
+TEST(EventFile, TargetHeldOpenByAReaderKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Day1.TVX"));
+    const auto content = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    };
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    {
+        const HeldOpen reader(path);
+        if (!reader.active())
+            GTEST_SKIP() << "open files can always be replaced here";
+        const QString reason = WriteEventFile(path, EventList{});
+        EXPECT_TRUE(reason.startsWith("cannot write " + path + ": ")) << reason.toStdString();
+        EXPECT_EQ(content(), "old");
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Day1.TVX")});
+    EXPECT_EQ(WriteEventFile(path, EventList{}), "");
+    EXPECT_EQ(content(), "DWX300\r\n");
 }
 
 } // namespace

@@ -2,16 +2,14 @@
 
 #include "events/Clock.h"
 #include "tests/support/Files.h"
+#include "tests/support/TestPlatform.h"
 #include "watch/TranslatorCore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 // Remembers everything the core tells its window.
@@ -39,8 +37,7 @@ public:
 // Sets the last-write time to the given second since 1970, so tests order files without sleeping.
 inline void SetWriteTime(const QString &path, time_t seconds)
 {
-    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0) << path.toStdString();
+    ASSERT_TRUE(SetFileTimesSince1970(path, seconds, 0, seconds)) << path.toStdString();
 }
 
 // A program folder and two watch folders, with a core whose settings the test sets directly.

@@ -1,5 +1,7 @@
 #include "tests/support/XlsxBuilder.h"
 
+#include "tests/support/TestPlatform.h"
+
 #include <QFile>
 #include <QtEndian>
 #include <algorithm>
@@ -34,7 +36,7 @@ QByteArray WorkbookXml(const QByteArray &sheets, const QByteArray &rNs)
 bool WriteZip(const QString &path, const XlsxParts &entries)
 {
     int error = 0;
-    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_t *archive = zip_open(ZipFileName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (!archive)
         return false;
     for (const auto &[name, content] : entries) {

@@ -8,38 +8,8 @@
 
 #include <QProcess>
 #include <array>
-#include <csignal>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
-
-// Every file write beyond `bytes` fails with EFBIG, as on a full disk; root is not exempt.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_set = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-    bool active() const { return m_set; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_set = false;
-};
 
 class Fault : public CoreTest
 {
@@ -127,7 +97,7 @@ TEST_P(FullDisk, ReplacesTheFileWholeOrLeavesItByteForByte)
     QProcess convert;
     QString saved;
     {
-        const FileSizeLimit disk{rlim_t(limit)};
+        const FileSizeLimit disk(limit);
         ASSERT_TRUE(disk.active());
         if (target.writer == Writer::Convert) {
             convert.start(QStringLiteral(TAVREL_CONVERT_EXE),
@@ -197,8 +167,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Fault, AwkwardNamesAreConvertedOnceUnderTheirOwnPrefix)
 {
     activate(1, watch1);
-    const QStringList names{QStringLiteral("Day \"1\" final.xlsx"), QString::fromUtf8("Ünïcödé – 日本語 😀.xlsx"),
-                            QStringLiteral("  leading blanks.XLSX")};
+    QStringList names{QStringLiteral("Day \"1\" final.xlsx"), QString::fromUtf8("Ünïcödé – 日本語 😀.xlsx"),
+                      QStringLiteral("  leading blanks.XLSX")};
+    names.removeIf([](const QString &name) { return !IsValidFileName(name); }); // Windows refuses quotes
     for (const QString &name : names)
         CopyExample(watch1 + name, 200);
     cycle();

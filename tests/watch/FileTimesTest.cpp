@@ -1,23 +1,22 @@
 #include "watch/FileTimes.h"
 
+#include "tests/support/TestPlatform.h"
+
 #include <QFile>
 #include <QTemporaryDir>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace {
 
 constexpr uint64_t UnixEpochTicks = 116444736000000000; // 1970-01-01 in 100 ns since 1601-01-01
 
-QString MakeFile(const QTemporaryDir &dir, const QString &name, timespec write)
+QString MakeFile(const QTemporaryDir &dir, const QString &name, int64_t seconds, int32_t nanoseconds)
 {
     const QString path = dir.filePath(name);
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    const timespec times[2] = {{0, 0}, write};
-    EXPECT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    EXPECT_TRUE(SetFileTimesSince1970(path, seconds, nanoseconds));
     return path;
 }
 
@@ -25,11 +24,11 @@ TEST(FileTimes, FullResolutionSince1601AndOrderBelowAMillisecond)
 {
     QTemporaryDir dir;
     FileTimes sheet, events;
-    ASSERT_TRUE(GetFileTimes(MakeFile(dir, QStringLiteral(u"D\u00E9j\u00E0.xlsx"), {1700000000, 123456789}), sheet));
+    ASSERT_TRUE(GetFileTimes(MakeFile(dir, QStringLiteral(u"D\u00E9j\u00E0.xlsx"), 1700000000, 123456789), sheet));
     EXPECT_EQ(sheet.LastAccessTime, UnixEpochTicks);
     EXPECT_EQ(sheet.LastWriteTime, UnixEpochTicks + 17000000000000000 + 1234567);
 
-    ASSERT_TRUE(GetFileTimes(MakeFile(dir, QStringLiteral("Day1.TVX"), {1700000000, 123456489}), events));
+    ASSERT_TRUE(GetFileTimes(MakeFile(dir, QStringLiteral("Day1.TVX"), 1700000000, 123456489), events));
     EXPECT_EQ(sheet.LastWriteTime - events.LastWriteTime, 3u);
     EXPECT_EQ(CompareFileTimes(sheet.LastWriteTime, events.LastWriteTime), 1);
     EXPECT_EQ(CompareFileTimes(events.LastWriteTime, sheet.LastWriteTime), -1);

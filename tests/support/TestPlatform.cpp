@@ -1,0 +1,215 @@
+#include "tests/support/TestPlatform.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#ifdef _WIN32
+
+namespace {
+
+// 100 ns ticks from 1601-01-01 to 1970-01-01.
+constexpr int64_t UnixEpochTicks = 116444736000000000;
+
+FILETIME ToFileTime(int64_t seconds, int32_t nanoseconds)
+{
+    const auto ticks = static_cast<uint64_t>(seconds * 10000000 + nanoseconds / 100 + UnixEpochTicks);
+    return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+const wchar_t *Native(const QString &path)
+{
+    return reinterpret_cast<const wchar_t *>(path.utf16());
+}
+
+} // namespace
+
+bool SetFileTimesSince1970(const QString &path, int64_t writeSeconds, int32_t writeNanoseconds, int64_t accessSeconds)
+{
+    HANDLE file = CreateFileW(Native(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const FILETIME access = ToFileTime(accessSeconds, 0), write = ToFileTime(writeSeconds, writeNanoseconds);
+    const bool set = SetFileTime(file, nullptr, &access, &write) != 0;
+    CloseHandle(file);
+    return set;
+}
+
+int64_t WriteTimeNs(const QString &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Native(path), GetFileExInfoStandard, &data))
+        return 0;
+    const auto ticks = static_cast<int64_t>((uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                            data.ftLastWriteTime.dwLowDateTime);
+    return (ticks - UnixEpochTicks) * 100;
+}
+
+bool MakeHardLink(const QString &existing, const QString &newName)
+{
+    return CreateHardLinkW(Native(newName), Native(existing), nullptr) != 0;
+}
+
+bool RenameOver(const QString &from, const QString &to)
+{
+    return MoveFileExW(Native(from), Native(to), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool HasFifos()
+{
+    return false;
+}
+
+QByteArray ZipFileName(const QString &path)
+{
+    return path.toUtf8();
+}
+
+bool IsValidFileName(const QString &name)
+{
+    return !name.isEmpty() && !name.contains(QRegularExpression(QStringLiteral(R"([<>:"/\\|?*\x00-\x1f])")));
+}
+
+bool MakeFifo(const QString &)
+{
+    return false;
+}
+
+bool IgnoresFilePermissions()
+{
+    // Read-only folders do not stop writes on Windows, whoever runs the tests.
+    return true;
+}
+
+void PrepareForRequestStop(QProcess &process)
+{
+    // Ctrl+Break travels through a console that the test and the process share: the test makes one when it
+    // runs without, keeping its own output where it was.
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE), err = GetStdHandle(STD_ERROR_HANDLE);
+    if (AllocConsole()) {
+        SetStdHandle(STD_OUTPUT_HANDLE, out);
+        SetStdHandle(STD_ERROR_HANDLE, err);
+    }
+    // Its own process group, so that Ctrl+Break reaches it and not the test.
+    process.setCreateProcessArgumentsModifier(
+        [](QProcess::CreateProcessArguments *arguments) { arguments->flags |= CREATE_NEW_PROCESS_GROUP; });
+}
+
+bool RequestStop(QProcess &process)
+{
+    return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(process.processId())) != 0;
+}
+
+HeldOpen::HeldOpen(const QString &path)
+{
+    HANDLE file = CreateFileW(Native(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        m_handle = file;
+}
+
+HeldOpen::~HeldOpen()
+{
+    if (m_handle)
+        CloseHandle(m_handle);
+}
+
+FileSizeLimit::FileSizeLimit(int64_t) {}
+
+FileSizeLimit::~FileSizeLimit() = default;
+
+#else
+
+bool SetFileTimesSince1970(const QString &path, int64_t writeSeconds, int32_t writeNanoseconds, int64_t accessSeconds)
+{
+    const timespec times[2] = {{static_cast<time_t>(accessSeconds), 0},
+                               {static_cast<time_t>(writeSeconds), writeNanoseconds}};
+    return utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+}
+
+int64_t WriteTimeNs(const QString &path)
+{
+    struct stat info {
+    };
+    if (stat(QFile::encodeName(path).constData(), &info) != 0)
+        return 0;
+    return int64_t{info.st_mtim.tv_sec} * 1'000'000'000 + info.st_mtim.tv_nsec;
+}
+
+bool MakeHardLink(const QString &existing, const QString &newName)
+{
+    return link(QFile::encodeName(existing).constData(), QFile::encodeName(newName).constData()) == 0;
+}
+
+bool RenameOver(const QString &from, const QString &to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+bool HasFifos()
+{
+    return true;
+}
+
+QByteArray ZipFileName(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+bool IsValidFileName(const QString &name)
+{
+    return !name.isEmpty() && !name.contains(u'/');
+}
+
+bool MakeFifo(const QString &path)
+{
+    return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+bool IgnoresFilePermissions()
+{
+    return geteuid() == 0;
+}
+
+void PrepareForRequestStop(QProcess &) {}
+
+HeldOpen::HeldOpen(const QString &) {}
+
+HeldOpen::~HeldOpen() = default;
+
+bool RequestStop(QProcess &process)
+{
+    return kill(static_cast<pid_t>(process.processId()), SIGTERM) == 0;
+}
+
+FileSizeLimit::FileSizeLimit(int64_t bytes)
+{
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_old = static_cast<int64_t>(limit.rlim_cur);
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    m_set = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(m_old);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_oldHandler);
+}
+
+#endif
