@@ -42,17 +42,4 @@ TEST_F(WatchSettingsTest, ActiveIsExactlyOneAndPathIsTrimmed)
     EXPECT_EQ(load("Path=  \"  /in \" ")[1].Path, QStringLiteral("/in"));
 }
 
-TEST_F(WatchSettingsTest, SaveWritesAllSixKeysAndRoundTrips)
-{
-    WatchSettingsTable table;
-    table[1] = {true, QStringLiteral("  /a/  "), -1};
-    EXPECT_EQ(SaveWatchSettings(dir.path(), table), "");
-    EXPECT_EQ(ReadBytes(path), "[Watch_Folder_1_Settings]\r\nActive=1\r\nPath=/a/\r\nFormat=-1\r\n"
-                               "[Watch_Folder_2_Settings]\r\nActive=0\r\nPath=\r\nFormat=0\r\n");
-    const WatchSettingsTable loaded = load();
-    EXPECT_TRUE(loaded[1].Active);
-    EXPECT_EQ(loaded[1].Path, QStringLiteral("/a/"));
-    EXPECT_EQ(loaded[1].Format, -1);
-}
-
 } // namespace

@@ -7,11 +7,9 @@
 #include <windows.h>
 #else
 #include <csignal>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 #ifdef _WIN32
@@ -56,16 +54,6 @@ int64_t WriteTimeNs(const QString &path)
     return (ticks - UnixEpochTicks) * 100;
 }
 
-bool MakeHardLink(const QString &existing, const QString &newName)
-{
-    return CreateHardLinkW(Native(newName), Native(existing), nullptr) != 0;
-}
-
-bool RenameOver(const QString &from, const QString &to)
-{
-    return MoveFileExW(Native(from), Native(to), MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
 bool HasFifos()
 {
     return false;
@@ -84,12 +72,6 @@ bool IsValidFileName(const QString &name)
 bool MakeFifo(const QString &)
 {
     return false;
-}
-
-bool IgnoresFilePermissions()
-{
-    // Read-only folders do not stop writes on Windows, whoever runs the tests.
-    return true;
 }
 
 void PrepareForRequestStop(QProcess &process)
@@ -147,16 +129,6 @@ int64_t WriteTimeNs(const QString &path)
     return int64_t{info.st_mtim.tv_sec} * 1'000'000'000 + info.st_mtim.tv_nsec;
 }
 
-bool MakeHardLink(const QString &existing, const QString &newName)
-{
-    return link(QFile::encodeName(existing).constData(), QFile::encodeName(newName).constData()) == 0;
-}
-
-bool RenameOver(const QString &from, const QString &to)
-{
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
 bool HasFifos()
 {
     return true;
@@ -175,11 +147,6 @@ bool IsValidFileName(const QString &name)
 bool MakeFifo(const QString &path)
 {
     return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
-}
-
-bool IgnoresFilePermissions()
-{
-    return geteuid() == 0;
 }
 
 void PrepareForRequestStop(QProcess &) {}

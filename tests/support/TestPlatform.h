@@ -18,10 +18,6 @@ bool SetFileTimesSince1970(const QString &path, int64_t writeSeconds, int32_t wr
                            int64_t accessSeconds = 0);
 // Last-write time in nanoseconds since 1970; 0 when the file is missing.
 int64_t WriteTimeNs(const QString &path);
-// A second name for an existing file (a hard link), cheaper than a copy.
-bool MakeHardLink(const QString &existing, const QString &newName);
-// Renames from over to, replacing to when it exists, as one step.
-bool RenameOver(const QString &from, const QString &to);
 // A named pipe (FIFO) in a folder, where the system has them (HasFifos()).
 bool HasFifos();
 bool MakeFifo(const QString &path);
@@ -29,8 +25,6 @@ bool MakeFifo(const QString &path);
 QByteArray ZipFileName(const QString &path);
 // Whether name can be a file name here (Windows refuses <>:"/\|?*).
 bool IsValidFileName(const QString &name);
-// Whether the tests run with rights that ignore file permissions (root).
-bool IgnoresFilePermissions();
 // Asks the process to stop as an operator would: SIGTERM, or Ctrl+Break on Windows.
 bool RequestStop(QProcess &process);
 // Makes a process started later by this QProcess receivable for RequestStop.

@@ -65,21 +65,6 @@ TEST_F(Dispatch, WorkbookStillBeingWrittenIsLeftForLater)
     EXPECT_TRUE(QFile::exists(watch1 + QStringLiteral("Day1.TVX")));
 }
 
-TEST_F(Dispatch, NamesTheEventFileAfterThePrefixInTheWatchFolder)
-{
-    const QString showFolder = programDir.filePath(QStringLiteral("Show.2024/"));
-    ASSERT_TRUE(QDir().mkdir(showFolder));
-    activate(1, showFolder);
-    WriteSchedule(showFolder + "Day1.final.xlsx", 100);
-    WriteSchedule(showFolder + "day2.XLSX", 100);
-    scanOnce();
-    core->timeWatch_Timer();
-    core->timeWatch_Timer();
-    EXPECT_EQ(QDir(showFolder).entryList({QStringLiteral("*.TVX")}, QDir::Files, QDir::Name),
-              (QStringList{"Day1.TVX", "day2.TVX"}));
-    EXPECT_EQ(core->panel(1).LastFile, "day2.TVX  14:05:33");
-}
-
 TEST_F(Dispatch, UnreadableWorkbookLeavesTheEventFileAndIsReadAgainOnlyWhenChanged)
 {
     activate(1, watch1);

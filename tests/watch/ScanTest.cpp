@@ -5,34 +5,6 @@ namespace {
 
 using Scan = CoreTest;
 
-TEST_F(Scan, TellsTheWindowOnlyChangedPanels)
-{
-    ASSERT_EQ(view.panelChanges.size(), 2u); // both inactive at load, showing the default path
-    EXPECT_EQ(core->panel(2).WatchFolder, DefaultWatchPath());
-    core->timeMain_Timer();
-    EXPECT_EQ(view.panelChanges.size(), 2u);
-
-    activate(2, watch2);
-    core->timeMain_Timer();
-    ASSERT_EQ(view.panelChanges.size(), 3u);
-    EXPECT_EQ(view.panelChanges.back().folder, 2);
-    EXPECT_TRUE(view.panelChanges.back().state.Enabled);
-    EXPECT_EQ(view.panelChanges.back().state.WatchFolder, watch2);
-}
-
-TEST_F(Scan, InactiveFoldersOnlyAdvanceTheFolder)
-{
-    std::vector<int16_t> folders;
-    for (int i = 0; i < 4; ++i) {
-        core->timeMain_Timer();
-        folders.push_back(core->ScanFolder());
-        EXPECT_EQ(core->ScanState(), 0);
-    }
-    EXPECT_EQ(folders, (std::vector<int16_t>{1, 2, 1, 2}));
-    EXPECT_TRUE(core->SpreadsheetList().empty());
-    EXPECT_EQ(view.intervals, std::vector<int>(4, 10));
-}
-
 TEST_F(Scan, ACompletedScanPausesTenSecondsAndShowsTheCounts)
 {
     activate(1, watch1);
