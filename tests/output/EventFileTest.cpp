@@ -24,6 +24,15 @@ TEST(EventFile, ByteCodesAreLowByteThenHighByte)
         EXPECT_EQ(TextToByteCodes(text), codes);
 }
 
+TEST(EventFile, IsNamedAfterTheWorkbookUpToItsFirstDot)
+{
+    for (const auto &[workbook, eventFile] : {std::pair{"Day 1.final.xlsx", "Day 1.TVX"},
+                                              {"day2.XLSX", "day2.TVX"},
+                                              {"Schedule", "Schedule.TVX"},
+                                              {".x.xlsx", ".TVX"}})
+        EXPECT_EQ(EventFileName(QString::fromUtf8(workbook)), QString::fromUtf8(eventFile));
+}
+
 EventRecord KeyOnly(const QString &key)
 {
     EventRecord event;
