@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,187 +16,131 @@ struct CliResult {
     QByteArray err;
 };
 
-CliResult RunConvert(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(TAVREL_CONVERT_EXE), arguments);
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            ConsoleText(process.readAllStandardOutput()), ConsoleText(process.readAllStandardError())};
-}
-
 class ConvertCliTest : public testing::Test
 {
 protected:
+    // TMP in the arguments and in standard error stands for the test's folder.
+    CliResult run(const QStringList &arguments) const
+    {
+        QStringList expanded;
+        for (const QString &argument : arguments)
+            expanded << QString(argument).replace("TMP", m_dir.path());
+        QProcess process;
+        process.start(QStringLiteral(TAVREL_CONVERT_EXE), expanded);
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished();
+            return {};
+        }
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                ConsoleText(process.readAllStandardOutput()),
+                ConsoleText(process.readAllStandardError()).replace(m_dir.path().toUtf8(), "TMP")};
+    }
     // A copy of the example workbook under the given name.
-    QString example(const QString &name)
+    void example(const char *name) const
     {
         QFile::copy(Fixtures + QStringLiteral("schedules/example-libreoffice.xlsx"), m_dir.filePath(name));
-        return m_dir.filePath(name);
     }
-    QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files); }
 
     QTemporaryDir m_dir;
     const QByteArray m_expected = ReadBytes(Fixtures + QStringLiteral("expected/example.TVX"));
     const QStringList m_options{"--config-dir", Fixtures + "config", "--date", "2026-12-04"};
 };
 
-TEST_F(ConvertCliTest, WrongUsageExitsTwoWithTheUsageLine)
+// Wrong usage exits 2 with the reason and the usage lines, writing nothing; missing settings only warn.
+TEST_F(ConvertCliTest, ExitCodeAndMessagesSayWhatIsWrong)
 {
-    const QString workbook = example(QStringLiteral("Day1.xlsx"));
-    for (const QStringList &arguments :
-         {QStringList{}, QStringList{"--bogus", workbook}, QStringList{"-o", "x.TVX", workbook, workbook},
-          QStringList{"--date", "2026-13-01", workbook},
-          QStringList{"--check", "--output-dir", m_dir.path(), workbook}}) {
-        const CliResult run = RunConvert(arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments.join(u' ').toStdString();
-        EXPECT_TRUE(run.err.contains("\nusage: tavrel-convert ")) << run.err.toStdString();
-    }
-    EXPECT_EQ(files(), QStringList{"Day1.xlsx"});
-
-    const CliResult version = RunConvert({QStringLiteral("--version")});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "tavrel-convert " TAVREL_VERSION "\n");
-}
-
-TEST_F(ConvertCliTest, WritesBesideTheWorkbookUnderThePrefixOrWhereAsked)
-{
-    const CliResult beside = RunConvert(m_options + QStringList{example(QStringLiteral("Day1.final.xlsx"))});
-    EXPECT_EQ(beside.exitCode, 0) << beside.err.toStdString();
-    EXPECT_EQ(ReadBytes(m_dir.filePath(QStringLiteral("Day1.TVX"))), m_expected);
-
-    const QString workbook = example(QStringLiteral("Show.xlsx"));
-    EXPECT_EQ(
-        RunConvert(m_options + QStringList{"-o", m_dir.filePath(QStringLiteral("chosen.TVX")), workbook}).exitCode, 0);
-    EXPECT_EQ(ReadBytes(m_dir.filePath(QStringLiteral("chosen.TVX"))), m_expected);
-
-    const QString out = m_dir.filePath(QStringLiteral("out"));
-    ASSERT_TRUE(QDir().mkdir(out));
-    EXPECT_EQ(
-        RunConvert(m_options + QStringList{"--output-dir", out, workbook, example(QStringLiteral("Plain"))}).exitCode,
-        0);
-    EXPECT_EQ(ReadBytes(out + "/Show.TVX"), m_expected);
-    EXPECT_EQ(ReadBytes(out + "/Plain.TVX"), m_expected);
-}
-
-TEST_F(ConvertCliTest, FailuresAreReportedAndTheOthersStillConverted)
-{
-    const QString bad = m_dir.filePath(QStringLiteral("Bad.xlsx"));
-    QFile file(bad);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a zip archive");
-    file.close();
-    const QString good = example(QStringLiteral("Good.xlsx"));
-    const QString blocked = example(QStringLiteral("Blocked.xlsx"));
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("Blocked.TVX"))); // a folder where the file must go
-    const CliResult run = RunConvert(m_options + QStringList{bad, good, blocked});
-    EXPECT_EQ(run.exitCode, 1);
-    const QList<QByteArray> lines = run.err.split('\n');
-    ASSERT_EQ(lines.size(), 3) << run.err.toStdString();
-    EXPECT_EQ(lines[0], "tavrel-convert: " + bad.toUtf8() + ": not an xlsx workbook");
-    EXPECT_TRUE(lines[1].startsWith("tavrel-convert: " + blocked.toUtf8() + ": cannot write ")) << lines[1].data();
-    EXPECT_EQ(files(), (QStringList{"Bad.xlsx", "Blocked.xlsx", "Good.TVX", "Good.xlsx"}));
-    EXPECT_EQ(ReadBytes(m_dir.filePath(QStringLiteral("Good.TVX"))), m_expected);
-}
-
-struct MessageCase {
-    const char *name;
-    // Prepares the case in dir and returns the arguments.
-    std::function<QStringList(const QString &dir)> arguments;
-    int exitCode;
-    QByteArray err; // "DIR" stands for dir
-};
-
-// What is wrong is said in so many words: usage errors exit 2, unreadable workbooks 1, warnings keep 0.
-TEST_F(ConvertCliTest, MessagesSayWhatIsWrong)
-{
-    const QString day = QStringLiteral("--date=2026-12-05");
-    const MessageCase cases[] = {
-        {"config folder missing",
-         [&](const QString &dir) {
-             return QStringList{"--config-dir", dir + "/none", dir + "/Day1.xlsx"};
-         },
-         2, "tavrel-convert: --config-dir: no such folder: DIR/none\n"},
-        {"config folder without DWX.INI and RT-IN1.LST",
-         [&](const QString &dir) {
-             QFile::copy(Fixtures + "schedules/example-libreoffice.xlsx", dir + "/Day1.xlsx");
-             return QStringList{"--config-dir", dir, day, dir + "/Day1.xlsx"};
-         },
+    const QByteArray usage = "\nusage: tavrel-convert [--config-dir DIR] [--date YYYY-MM-DD] [-o OUT.TVX | "
+                             "--output-dir DIR] WORKBOOK...\n       tavrel-convert --check WORKBOOK...\n";
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        QByteArray err, out = {};
+    } cases[] = {
+        {{"--version"}, 0, "", "tavrel-convert " TAVREL_VERSION "\n"},
+        {{}, 2, "no workbook given"},
+        {{"--bogus", "TMP/Day1.xlsx"}, 2, "Unknown option 'bogus'."},
+        {{"-o", "TMP/x.TVX", "TMP/Day1.xlsx", "TMP/Day1.xlsx"}, 2, "-o takes one workbook only"},
+        {{"--date", "2026-13-01", "TMP/Day1.xlsx"}, 2, "--date wants YYYY-MM-DD, not \"2026-13-01\""},
+        {{"--check", "--output-dir", "TMP", "TMP/Day1.xlsx"},
+         2,
+         "--check writes nothing: -o and --output-dir do not apply"},
+        {{"--config-dir", "TMP/none", "TMP/Day1.xlsx"}, 2, "--config-dir: no such folder: TMP/none"},
+        {{"--config-dir", "TMP", "-o", "TMP/warned.TVX", "TMP/Day1.xlsx"},
          0,
-         "tavrel-convert: warning: DWX.INI not found in DIR: default destinations used\n"
-         "tavrel-convert: warning: RT-IN1.LST not found in DIR: sources not matched, input 0 used\n"},
-        {"folder as workbook",
-         [&](const QString &dir) {
-             return QStringList{"--config-dir", Fixtures + "config", dir};
-         },
-         1, "tavrel-convert: DIR: is a folder\n"},
-        {"legacy xls",
-         [&](const QString &dir) {
-             WriteBytes(dir + "/Old.xlsx", CompoundFileBytes({"\005SummaryInformation", "Workbook"}));
-             return QStringList{"--config-dir", Fixtures + "config", dir + "/Old.xlsx"};
-         },
-         1, "tavrel-convert: DIR/Old.xlsx: legacy .xls workbook: save it as .xlsx\n"},
-        {"Excel 5 xls, stream in the second directory sector",
-         [&](const QString &dir) {
-             WriteBytes(dir + "/Old.xlsx", CompoundFileBytes({"A", "B", "C", "D", "Book"}));
-             return QStringList{"--config-dir", Fixtures + "config", dir + "/Old.xlsx"};
-         },
-         1, "tavrel-convert: DIR/Old.xlsx: legacy .xls workbook: save it as .xlsx\n"},
-        {"encrypted xlsx",
-         [&](const QString &dir) {
-             WriteBytes(dir + "/Locked.xlsx",
-                        CompoundFileBytes({"\006DataSpaces", "EncryptionInfo", "EncryptedPackage"}));
-             return QStringList{"--config-dir", Fixtures + "config", dir + "/Locked.xlsx"};
-         },
-         1, "tavrel-convert: DIR/Locked.xlsx: encrypted workbook\n"},
-        {"OpenDocument renamed",
-         [&](const QString &dir) {
-             WriteZip(dir + "/Sheet.xlsx", {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
-                                            {"content.xml", "<office:document-content/>"}});
-             return QStringList{"--config-dir", Fixtures + "config", dir + "/Sheet.xlsx"};
-         },
-         1, "tavrel-convert: DIR/Sheet.xlsx: OpenDocument spreadsheet, not .xlsx\n"},
+         "warning: DWX.INI not found in TMP: default destinations used\ntavrel-convert: warning: RT-IN1.LST not "
+         "found in TMP: sources not matched, input 0 used\n"},
+        // One workbook checked: its lines do not name it.
+        {{"--check", "TMP/Day1.xlsx"},
+         0,
+         "",
+         R"({"row":5,"vr":5,"start":"10:00:00;00","end":"11:30:00;00","name":"News","note":"",)"
+         R"("source":"CAM 1","accepted":true,"reason":""})"
+         "\n"},
     };
-    for (const MessageCase &c : cases) {
-        QTemporaryDir dir;
-        const CliResult run = RunConvert(c.arguments(dir.path()));
-        EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
-        const QByteArray err = QByteArray(c.err).replace("DIR", dir.path().toUtf8());
-        if (c.exitCode == 2)
-            EXPECT_TRUE(run.err.startsWith(err + "usage: ")) << c.name << "\n" << run.err.toStdString();
-        else
-            EXPECT_EQ(run.err.toStdString(), err.toStdString()) << c.name;
+    example("Day1.xlsx");
+    for (const auto &c : cases) {
+        const CliResult result = run(c.arguments);
+        const std::string arguments = c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(result.exitCode, c.exitCode) << arguments;
+        EXPECT_EQ(result.out, c.out) << arguments;
+        const QByteArray err = c.exitCode == 2 ? c.err + usage : c.err;
+        EXPECT_EQ(result.err, err.isEmpty() ? err : "tavrel-convert: " + err) << arguments;
     }
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), (QStringList{"Day1.xlsx", "warned.TVX"}));
+}
+
+// Each workbook that cannot be converted is named with its reason, and the others are still converted.
+TEST_F(ConvertCliTest, FailuresAreSaidAndTheOtherWorkbooksStillConverted)
+{
+    WriteBytes(m_dir.filePath("Old.xlsx"), CompoundFileBytes({"\005SummaryInformation", "Workbook"}));
+    // Excel 5: the stream is found in the second sector of the directory.
+    WriteBytes(m_dir.filePath("Excel5.xlsx"), CompoundFileBytes({"A", "B", "C", "D", "Book"}));
+    ASSERT_TRUE(WriteZip(m_dir.filePath("Sheet.xlsx"), {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+                                                        {"content.xml", "<office:document-content/>"}}));
+    example("Good.final.xlsx");
+    example("Blocked.xlsx");
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("Blocked.TVX"))); // a folder where the file must go
+    const CliResult result = run(m_options + QStringList{"TMP/Old.xlsx", "TMP/Excel5.xlsx", "TMP/Sheet.xlsx",
+                                                         "TMP/Good.final.xlsx", "TMP/Blocked.xlsx"});
+    EXPECT_EQ(result.exitCode, 1);
+    const QByteArray said = "tavrel-convert: TMP/Old.xlsx: legacy .xls workbook: save it as .xlsx\n"
+                            "tavrel-convert: TMP/Excel5.xlsx: legacy .xls workbook: save it as .xlsx\n"
+                            "tavrel-convert: TMP/Sheet.xlsx: OpenDocument spreadsheet, not .xlsx\n"
+                            "tavrel-convert: TMP/Blocked.xlsx: cannot write ";
+    EXPECT_TRUE(result.err.startsWith(said) && result.err.count('\n') == 4) << result.err.toStdString();
+    EXPECT_EQ(QDir(m_dir.path()).entryList({"*.TVX"}, QDir::Files), QStringList{"Good.TVX"});
+    EXPECT_EQ(ReadBytes(m_dir.filePath("Good.TVX")), m_expected);
+}
+
+TEST_F(ConvertCliTest, WritesTheEventFileWhereAsked)
+{
+    example("Show.xlsx");
+    example("Plain");
+    EXPECT_EQ(run(m_options + QStringList{"-o", "TMP/chosen.TVX", "TMP/Show.xlsx"}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(m_dir.filePath("chosen.TVX")), m_expected);
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("out")));
+    EXPECT_EQ(run(m_options + QStringList{"--output-dir", "TMP/out", "TMP/Show.xlsx", "TMP/Plain"}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(m_dir.filePath("out/Show.TVX")), m_expected);
+    EXPECT_EQ(ReadBytes(m_dir.filePath("out/Plain.TVX")), m_expected);
 }
 
 TEST_F(ConvertCliTest, CheckPrintsOneJsonLinePerUsedRow)
 {
-    const CliResult single = RunConvert({QStringLiteral("--check"), example(QStringLiteral("Day1.xlsx"))});
-    EXPECT_EQ(single.exitCode, 0);
-    EXPECT_EQ(single.out, R"({"row":5,"vr":5,"start":"10:00:00;00","end":"11:30:00;00","name":"News","note":"",)"
-                          R"("source":"CAM 1","accepted":true,"reason":""})"
-                          "\n");
-    EXPECT_EQ(files(), QStringList{"Day1.xlsx"});
-
-    // Quotes, backslash, a tab, U+001F (the last unit escaped), a lone surrogate (by the _xHHHH_ escape) and U+00E9;
-    // row 7 holds only an error.
-    const QString odd = m_dir.filePath(QStringLiteral("odd.xlsx"));
+    // Quotes, backslash, a tab, U+001F (the last unit escaped) before a blank (the first not), a lone surrogate
+    // (by the _xHHHH_ escape) and U+00E9; row 6 holds only an empty text, row 7 only an error.
     ASSERT_TRUE(WriteTestWorkbook(
-        odd, RowXml(5, NumberCell("J5", "40") + InlineStringCell("R5", "  say \"hi\"\\\t_x001F__xD83D_\u00e9 ")) +
-                 RowXml(6, InlineStringCell("R6", QString())) + RowXml(7, R"(<c r="K7" t="e"><v>#N/A</v></c>)")));
-    const QString missing = m_dir.filePath(QStringLiteral("missing.xlsx"));
-    const CliResult several = RunConvert({QStringLiteral("--check"), odd, missing});
-    EXPECT_EQ(several.exitCode, 1);
-    EXPECT_EQ(several.err, "tavrel-convert: " + missing.toUtf8() + ": file not found\n");
-    const QByteArray prefix = "{\"workbook\":\"" + odd.toUtf8() + "\",";
-    EXPECT_EQ(several.out.toStdString(),
+        m_dir.filePath("odd.xlsx"),
+        RowXml(5, NumberCell("J5", "40") + InlineStringCell("R5", "  say \"hi\"\\\t_x001F_ _xD83D_\u00e9 ")) +
+            RowXml(6, InlineStringCell("R6", QString())) + RowXml(7, R"(<c r="K7" t="e"><v>#N/A</v></c>)")));
+    const CliResult result = run({"--check", "TMP/odd.xlsx", "TMP/missing.xlsx"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "tavrel-convert: TMP/missing.xlsx: file not found\n");
+    const QByteArray prefix = "{\"workbook\":\"" + m_dir.filePath("odd.xlsx").toUtf8() + "\",";
+    EXPECT_EQ(result.out.toStdString(),
               (prefix +
                R"("row":5,"vr":40,"start":"00:00:00;00","end":"00:00:00;00",)"
-               R"("name":"say \"hi\"\\\u0009\u001f\ud83d)"
+               R"("name":"say \"hi\"\\\u0009\u001f \ud83d)"
                "\xc3\xa9"
                R"(","note":"","source":"","accepted":false,"reason":"VR number outside 1 to 32"})"
                "\n" +

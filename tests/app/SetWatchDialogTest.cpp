@@ -1,20 +1,8 @@
-#include "config/Ini.h"
 #include "config/WatchSettings.h"
 #include "config/dialog/frmSetWatch.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QCompleter>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPointer>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
 class SetWatchDialogTest : public QObject
@@ -23,27 +11,22 @@ class SetWatchDialogTest : public QObject
 
 private:
     QString ini() const { return TranslatorIniPath(m_dir->path()); }
-    QString iniValue(int folder, const char *key) const
+    // Active, Format and Path of both folders.
+    static QString describe(const WatchSettingsTable &table)
     {
-        return ReadIniString(ini(), QStringLiteral("Watch_Folder_%1_Settings").arg(folder), QLatin1String(key),
-                             QStringLiteral("missing"));
-    }
-    QByteArray iniBytes() const
-    {
-        QFile file(ini());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    void writeIni(const QByteArray &bytes, const QDateTime &modified = {}) const
-    {
-        QFile file(ini());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.write(bytes) == bytes.size() && file.flush());
-        QVERIFY(!modified.isValid() || file.setFileTime(modified, QFileDevice::FileModificationTime));
+        QStringList folders;
+        for (int folder : {1, 2})
+            folders << QString::number(table[folder].Active) + u' ' + QString::number(table[folder].Format) + u' ' +
+                           table[folder].Path;
+        return folders.join(QStringLiteral(", "));
     }
     QPointer<frmSetWatch> open()
     {
         auto *dialog = new frmSetWatch(m_table, m_dir->path());
         dialog->show();
+        dialog->activateWindow();
+        if (!QTest::qWaitForWindowActive(dialog))
+            qFatal("the dialog did not become active");
         return dialog;
     }
     template <typename Control> static Control *child(QWidget *dialog, const char *name)
@@ -53,7 +36,11 @@ private:
             qFatal("no control %s", name);
         return control;
     }
-    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    static void click(QWidget *dialog, const char *button)
+    {
+        child<QPushButton>(dialog, button)->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     WatchSettingsTable m_table{};
@@ -64,7 +51,7 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         m_table = {};
-        m_table[1] = {false, QStringLiteral("/srv/one/"), 0};
+        m_table[1] = {false, QStringLiteral("  /srv/one/  "), 0};
         m_table[2] = {true, QStringLiteral("/srv/two/"), 0};
     }
     void cleanup()
@@ -75,95 +62,53 @@ private Q_SLOTS:
             delete window.data();
     }
 
-    // Apply writes all six keys and closes; a Format with no entry in the list shows no selection and survives
-    // an Apply that did not touch the list.
-    void applyWritesAllSixKeys_data()
+    // A Format with no entry in the list shows no selection and survives an Apply that did not touch the list.
+    void applyTakesTheEditsIntoTheTableAndTheFile_data()
     {
         QTest::addColumn<int>("stored");
         QTest::addColumn<bool>("pick");
-        QTest::addColumn<int>("shown");
-        QTest::addColumn<int>("applied");
-        QTest::newRow("0") << 0 << false << 0 << 0;
-        QTest::newRow("-1 untouched") << -1 << false << -1 << -1;
-        QTest::newRow("7 untouched") << 7 << false << -1 << 7;
-        QTest::newRow("7, NRT XLSX picked") << 7 << true << -1 << 0;
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("applied"); // folder 1: Active Format Path
+        QTest::newRow("listed, path gets its separator") << 0 << false << "/srv/a"
+                                                         << "1 0 /srv/a/";
+        QTest::newRow("unlisted kept, blanks trimmed") << 7 << false << "  /srv/a/  "
+                                                       << "1 7 /srv/a/";
+        QTest::newRow("unlisted replaced by the pick") << -1 << true << ""
+                                                       << "1 0 ";
     }
-    void applyWritesAllSixKeys()
+    void applyTakesTheEditsIntoTheTableAndTheFile()
     {
         QFETCH(int, stored);
         QFETCH(bool, pick);
-        QFETCH(int, shown);
-        QFETCH(int, applied);
-        writeIni("[Watch_Folder_1_Settings]\r\nActive=-1\r\n");
+        QFETCH(QString, typed);
+        QFETCH(QString, applied);
         m_table[1].Format = static_cast<int16_t>(stored);
         const QPointer<frmSetWatch> dialog = open();
-        QVERIFY(child<QCheckBox>(dialog, "chkEnable2")->isChecked());
+        auto *path = child<QLineEdit>(dialog, "txtPath1");
+        QCOMPARE(path->text(), QStringLiteral("/srv/one/"));
         auto *format = child<QComboBox>(dialog, "cmbFormat1");
-        QCOMPARE(format->currentIndex(), shown);
+        QCOMPARE(format->currentIndex(), stored == 0 ? 0 : -1);
         QCOMPARE(format->itemText(0), QStringLiteral("NRT XLSX"));
         if (pick)
             format->setCurrentIndex(0);
-        child<QPushButton>(dialog, "cmdOK")->click();
-        flushDeletes();
-        QVERIFY(dialog.isNull());
-        QCOMPARE(m_table[1].Format, applied);
-        const QStringList expected{"0", "/srv/one/", QString::number(applied), "1", "/srv/two/", "0"};
-        QCOMPARE((QStringList{iniValue(1, "Active"), iniValue(1, "Path"), iniValue(1, "Format"), iniValue(2, "Active"),
-                              iniValue(2, "Path"), iniValue(2, "Format")}),
-                 expected);
-    }
-
-    void pathShownTrimmedAndAppliedWithSeparator_data()
-    {
-        const QString sep = NativeSeparator();
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("no separator") << QStringLiteral("/srv/schedules") << "/srv/schedules" + sep;
-        QTest::newRow("separator already") << "/srv/schedules" + sep << "/srv/schedules" + sep;
-        QTest::newRow("blanks removed first") << QStringLiteral("  /srv/a  ") << "/srv/a" + sep;
-        QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("blanks only") << QStringLiteral("   ") << QString();
-    }
-    void pathShownTrimmedAndAppliedWithSeparator()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, stored);
-        m_table[2].Path = QStringLiteral("  /data/x  ");
-        const QPointer<frmSetWatch> dialog = open();
-        auto *path = child<QLineEdit>(dialog, "txtPath2");
-        QCOMPARE(path->text(), QStringLiteral("/data/x"));
         path->setText(typed);
-        child<QPushButton>(dialog, "cmdOK")->click();
-        QCOMPARE(m_table[2].Path, stored);
-        QCOMPARE(iniValue(2, "Path"), stored);
-    }
-
-    void cancelLeavesTableAndFileUntouched()
-    {
-        const QByteArray before = "[Watch_Folder_1_Settings]\r\nActive=0\r\n";
-        const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6));
-        writeIni(before, old);
-        const QPointer<frmSetWatch> dialog = open();
         child<QCheckBox>(dialog, "chkEnable1")->setChecked(true);
-        child<QLineEdit>(dialog, "txtPath1")->setText(QStringLiteral("/elsewhere"));
-        child<QPushButton>(dialog, "cmdCancel")->click();
-        flushDeletes();
+        click(dialog, "cmdOK");
         QVERIFY(dialog.isNull());
-        QCOMPARE(iniBytes(), before);
-        QCOMPARE(QFileInfo(ini()).lastModified(), old);
-        QCOMPARE(m_table[1].Active, false);
-        QCOMPARE(m_table[1].Path, QStringLiteral("/srv/one/"));
+        QCOMPARE(describe(m_table), applied + ", 1 0 /srv/two/");
+        WatchSettingsTable saved{};
+        LoadWatchSettings(m_dir->path(), saved);
+        QCOMPARE(describe(saved), applied + ", 1 0 /srv/two/");
     }
 
-    // The warning is shown while the dialog stays open with its edits; the table changes only with the file.
+    // The warning is shown while the dialog stays open with its edits; the table changes only with the file, and
+    // Cancel then leaves both as they were.
     void settingsNotSavedAreSaidAndTheDialogStaysOpen()
     {
         QVERIFY(QDir().mkdir(ini())); // a folder where the file belongs
         const QPointer<frmSetWatch> dialog = open();
-        dialog->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
         child<QLineEdit>(dialog, "txtPath1")->setText(QStringLiteral("/srv/new"));
-        child<QPushButton>(dialog, "cmdOK")->click();
+        click(dialog, "cmdOK");
         const QPointer<QMessageBox> message = dialog->findChild<QMessageBox *>(QStringLiteral("msgNotSaved"));
         QVERIFY(message != nullptr);
         QTRY_COMPARE(QApplication::activeWindow(), message.data());
@@ -171,47 +116,23 @@ private Q_SLOTS:
         QCOMPARE(message->text(), "The watch folder settings could not be saved to " + QDir::toNativeSeparators(ini()) +
                                       ": cannot be read: file to open is a directory");
         message->button(QMessageBox::Ok)->click();
-        flushDeletes();
-        QVERIFY(message.isNull());
         QVERIFY(!dialog.isNull() && dialog->isVisible());
         QCOMPARE(child<QLineEdit>(dialog, "txtPath1")->text(), QStringLiteral("/srv/new"));
-        QCOMPARE(m_table[1].Path, QStringLiteral("/srv/one/"));
 
-        QVERIFY(QDir().rmdir(ini()));
-        child<QPushButton>(dialog, "cmdOK")->click();
-        flushDeletes();
+        click(dialog, "cmdCancel");
         QVERIFY(dialog.isNull());
-        QCOMPARE(m_table[1].Path, QStringLiteral("/srv/new/"));
-        QCOMPARE(iniValue(1, "Path"), QStringLiteral("/srv/new/"));
+        QVERIFY(QFileInfo(ini()).isDir());
+        QCOMPARE(m_table[1].Path, QStringLiteral("  /srv/one/  "));
     }
 
-    void ownFolderChooserKeepsTheDialogOpen()
-    {
-        const QPointer<frmSetWatch> dialog = open();
-        dialog->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
-        child<QPushButton>(dialog, "cmdBrowse1")->click();
-        auto *chooser = dialog->findChild<QFileDialog *>(QStringLiteral("dlgBrowse1"));
-        QVERIFY(chooser != nullptr);
-        QTRY_COMPARE(QApplication::activeWindow(), chooser);
-        QCoreApplication::processEvents();
-        QVERIFY(dialog->isVisible());
-
-        Q_EMIT chooser->fileSelected(m_dir->path());
-        QCOMPARE(child<QLineEdit>(dialog, "txtPath1")->text(), QDir::toNativeSeparators(m_dir->path()));
-        QCOMPARE(m_table[1].Path, QStringLiteral("/srv/one/"));
-    }
-
-    // Typing opens the chooser's completion list, a parentless popup window: no other window of the program.
-    void typingInTheChooserKeepsTheDialogAndItsEdits()
+    // The folder chooser and its completion list, a parentless popup, are no other window of the program.
+    void theFolderChooserAndItsCompletionListKeepTheDialogAndItsEdits()
     {
         QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("schedules")));
         QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("scripts")));
         const QPointer<frmSetWatch> dialog = open();
-        dialog->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
         child<QCheckBox>(dialog, "chkEnable2")->setChecked(false);
-        child<QPushButton>(dialog, "cmdBrowse1")->click();
+        click(dialog, "cmdBrowse1");
         const QPointer<QFileDialog> chooser = dialog->findChild<QFileDialog *>(QStringLiteral("dlgBrowse1"));
         QVERIFY(chooser != nullptr);
         QTRY_COMPARE(QApplication::activeWindow(), chooser.data());

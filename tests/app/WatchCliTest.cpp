@@ -1,3 +1,4 @@
+#include "tests/support/Files.h"
 #include "tests/support/TestPlatform.h"
 #include "tests/support/XlsxBuilder.h"
 
@@ -27,20 +28,13 @@ bool WaitFor(const std::function<bool()> &condition, std::chrono::seconds limit)
     return true;
 }
 
-TEST(WatchCli, VersionAndWrongUsage)
+TEST(WatchCli, WrongUsageExitsTwoWithTheReason)
 {
-    QProcess version;
-    version.start(WatchExe, {QStringLiteral("--version")});
-    ASSERT_TRUE(version.waitForFinished(10000));
-    EXPECT_EQ(version.exitCode(), 0);
-    EXPECT_EQ(ConsoleText(version.readAllStandardOutput()), QByteArray("tavrel-watch " TAVREL_VERSION "\n"));
-
     const struct {
         QStringList arguments;
         QByteArray err;
     } cases[] = {
         {{"--program-dir", "/nonexistent/tavrel"}, "tavrel-watch: no such folder: /nonexistent/tavrel\n"},
-        {{"--bogus"}, "tavrel-watch: Unknown option 'bogus'.\nusage: tavrel-watch [--program-dir DIR]\n"},
         {{"--program-dir", "/tmp", "stray"},
          "tavrel-watch: unexpected argument: stray\nusage: tavrel-watch [--program-dir DIR]\n"},
     };
@@ -48,8 +42,8 @@ TEST(WatchCli, VersionAndWrongUsage)
         QProcess run;
         run.start(WatchExe, c.arguments);
         ASSERT_TRUE(run.waitForFinished(10000));
-        EXPECT_EQ(run.exitCode(), 2) << c.arguments.join(u' ').toStdString();
-        EXPECT_EQ(ConsoleText(run.readAllStandardError()).toStdString(), c.err.toStdString());
+        EXPECT_EQ(run.exitCode(), 2);
+        EXPECT_EQ(ConsoleText(run.readAllStandardError()), c.err);
     }
 }
 
@@ -58,10 +52,8 @@ TEST(WatchCli, ConvertsDroppedAndResavedSchedulesAtOnceAndStopsOnSigterm)
     QTemporaryDir programDir;
     ASSERT_TRUE(QDir(programDir.path()).mkdir(QStringLiteral("in")));
     const QString watch = programDir.filePath(QStringLiteral("in")) + u'/';
-    QFile ini(programDir.filePath(QStringLiteral("Translator.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Watch_Folder_1_Settings]\r\nActive=1\r\nPath=" + QFile::encodeName(watch) + "\r\n");
-    ini.close();
+    WriteBytes(programDir.filePath(QStringLiteral("Translator.ini")),
+               "[Watch_Folder_1_Settings]\r\nActive=1\r\nPath=" + QFile::encodeName(watch) + "\r\n");
 
     QProcess watcher;
     PrepareForRequestStop(watcher);
@@ -85,16 +77,14 @@ TEST(WatchCli, ConvertsDroppedAndResavedSchedulesAtOnceAndStopsOnSigterm)
     if (!asked)
         watcher.kill();
     ASSERT_TRUE(watcher.waitForFinished(10000));
+    // What it works with comes first, so the journal shows a wrong folder or a missing file.
     const QByteArray out = ConsoleText(watcher.readAllStandardOutput());
     const QByteArray dir = QFile::encodeName(programDir.path());
     EXPECT_TRUE(out.startsWith("tavrel-watch: program folder " + dir +
                                "\ntavrel-watch: watching folder 1: " + QFile::encodeName(watch) +
-                               "\ntavrel-watch: folder 2 inactive\n"
-                               "tavrel-watch: DWX.INI not found in " +
-                               dir +
-                               ": default destinations used\n"
-                               "tavrel-watch: RT-IN1.LST not found in " +
-                               dir + ": sources not matched, input 0 used\n"))
+                               "\ntavrel-watch: folder 2 inactive\ntavrel-watch: DWX.INI "
+                               "not found in " +
+                               dir + ": default destinations used\n"))
         << out.toStdString();
     EXPECT_EQ(out.count("Make TVX File for : Day1.xlsx\n"), 2);
     if (!asked)
