@@ -69,12 +69,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("pick");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("applied"); // folder 1: Active Format Path
-        QTest::newRow("listed, path gets its separator") << 0 << false << "/srv/a"
-                                                         << "1 0 /srv/a/";
-        QTest::newRow("unlisted kept, blanks trimmed") << 7 << false << "  /srv/a/  "
-                                                       << "1 7 /srv/a/";
-        QTest::newRow("unlisted replaced by the pick") << -1 << true << ""
-                                                       << "1 0 ";
+        QTest::newRow("listed, path gets its separator") << 0 << false << "/srv/a" << QStringLiteral("1 0 /srv/a/");
+        QTest::newRow("unlisted kept, blanks trimmed") << 7 << false << "  /srv/a/  " << QStringLiteral("1 7 /srv/a/");
+        QTest::newRow("unlisted replaced by the pick") << -1 << true << "" << QStringLiteral("1 0 ");
     }
     void applyTakesTheEditsIntoTheTableAndTheFile()
     {
