@@ -2,8 +2,8 @@
 #include "tests/support/TestPlatform.h"
 #include "tests/support/XlsxBuilder.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,14 +18,10 @@ const QString WatchExe = QStringLiteral(TAVREL_WATCH_EXE);
 
 bool WaitFor(const std::function<bool()> &condition, std::chrono::seconds limit)
 {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!condition()) {
-        if (elapsed.elapsed() > std::chrono::milliseconds(limit).count())
-            return false;
+    const QDeadlineTimer deadline(limit);
+    while (!condition() && !deadline.hasExpired())
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
+    return condition();
 }
 
 TEST(WatchCli, WrongUsageExitsTwoWithTheReason)
