@@ -44,16 +44,6 @@ bool SetFileTimesSince1970(const QString &path, int64_t writeSeconds, int32_t wr
     return set;
 }
 
-int64_t WriteTimeNs(const QString &path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(Native(path), GetFileExInfoStandard, &data))
-        return 0;
-    const auto ticks = static_cast<int64_t>((uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                            data.ftLastWriteTime.dwLowDateTime);
-    return (ticks - UnixEpochTicks) * 100;
-}
-
 bool HasFifos()
 {
     return false;
@@ -118,15 +108,6 @@ bool SetFileTimesSince1970(const QString &path, int64_t writeSeconds, int32_t wr
     const timespec times[2] = {{static_cast<time_t>(accessSeconds), 0},
                                {static_cast<time_t>(writeSeconds), writeNanoseconds}};
     return utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
-}
-
-int64_t WriteTimeNs(const QString &path)
-{
-    struct stat info {
-    };
-    if (stat(QFile::encodeName(path).constData(), &info) != 0)
-        return 0;
-    return int64_t{info.st_mtim.tv_sec} * 1'000'000'000 + info.st_mtim.tv_nsec;
 }
 
 bool HasFifos()

@@ -16,8 +16,6 @@ inline QByteArray ConsoleText(QByteArray bytes)
 // Windows file time holds) and the last-access time to access seconds. True on success.
 bool SetFileTimesSince1970(const QString &path, int64_t writeSeconds, int32_t writeNanoseconds = 0,
                            int64_t accessSeconds = 0);
-// Last-write time in nanoseconds since 1970; 0 when the file is missing.
-int64_t WriteTimeNs(const QString &path);
 // A named pipe (FIFO) in a folder, where the system has them (HasFifos()).
 bool HasFifos();
 bool MakeFifo(const QString &path);
