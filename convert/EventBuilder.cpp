@@ -128,20 +128,20 @@ void setUnusedEntries(EventRecord &event, double day)
 
 } // namespace
 
-EventRecord AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today)
+void AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today, EventRecord &event)
 {
     const EventTiming timing = ComputeEventTiming(row, today);
     const double day = DateToSerial(today);
     const QString note = cut(row.NoteText);
-    EventRecord event;
     setHeader(event, timing, day, note);
     setProgramme(event.Section1[1], row, timing, note);
     setRoute(event.Section3[1], event.Section1[1], row, router);
     setUnusedEntries(event, day);
-    return event;
 }
 
 void BuildEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today, EventList &events)
 {
-    events.Add(AssembleEvent(row, router, today));
+    // In place: an event record is a few kilobytes, too much to build aside and move.
+    if (EventRecord *slot = events.FreeSlot())
+        AssembleEvent(row, router, today, *slot);
 }

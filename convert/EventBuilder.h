@@ -6,7 +6,7 @@
 
 #include <QDate>
 
-// The complete event of one accepted row, dated today.
-EventRecord AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today);
-// Assembles the event and stores it in the first free slot; a full list drops it.
+// The complete event of one accepted row, dated today, written into a default record.
+void AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today, EventRecord &event);
+// Assembles the event in the first free slot; a full list drops it.
 void BuildEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today, EventList &events);

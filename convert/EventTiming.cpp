@@ -1,47 +1,52 @@
 #include "convert/EventTiming.h"
 
 #include "events/DateValue.h"
-#include "events/Number.h"
 #include "events/Timecode.h"
-
-#include <algorithm>
 
 namespace {
 
-double secondsOf(const QString &timecode)
+constexpr int32_t SecondsPerDay = 86400;
+
+// A whole second of the day as a timecode: whole seconds carry no frames.
+char *writeTimeOfDay(char *out, int32_t second)
 {
-    return ParseNumberPrefix(TimecodeToSeconds(timecode)).value_or(0);
+    return WriteTimecode(out, second / 3600, second / 60 % 60, second % 60, 0);
+}
+
+QString timeOfDayText(int32_t second)
+{
+    char text[96];
+    return QString::fromLatin1(text, writeTimeOfDay(text, second) - text);
 }
 
 } // namespace
 
 QString TimeOfDayTimecode(double serial)
 {
-    char text[96];
-    char *end = WriteInteger(text, HourOf(serial), 2);
-    *end++ = ':';
-    end = WriteInteger(end, MinuteOf(serial), 2);
-    *end++ = ':';
-    end = WriteInteger(end, SecondOfMinute(serial), 2);
-    end = std::copy_n(";00", 3, end); // whole seconds: no frames
-    return QString::fromLatin1(text, end - text);
+    return timeOfDayText(SecondOfDay(serial));
 }
 
 EventTiming ComputeEventTiming(const ScheduleRow &row, const QDate &today)
 {
+    // Whole seconds stand in for TimecodeToSeconds and TimecodeCalc over the timecode texts: with frames 00 both
+    // give these same integers for every serial, and the test of the timing sweeps serials through both.
+    const int32_t start = SecondOfDay(row.StartTime);
+    const int32_t end = SecondOfDay(row.EndTime);
     EventTiming timing;
-    timing.StartTC = TimeOfDayTimecode(row.StartTime);
-    timing.EndTC = TimeOfDayTimecode(row.EndTime);
-    timing.StartSeconds = secondsOf(timing.StartTC);
-    timing.CrossesMidnight = secondsOf(timing.EndTC) < timing.StartSeconds;
-    timing.DurationTC = TimecodeCalc(timing.EndTC, timing.StartTC, QStringLiteral("-"), timing.CrossesMidnight);
-    timing.DurationSeconds = secondsOf(timing.DurationTC);
-    const double end = timing.StartSeconds + timing.DurationSeconds;
-    timing.EndsNextDay = end >= 86400;
-    timing.EndSeconds = timing.EndsNextDay ? end - 86400 : end;
+    timing.StartTC = timeOfDayText(start);
+    timing.EndTC = timeOfDayText(end);
+    timing.StartSeconds = start;
+    timing.CrossesMidnight = end < start;
+    const int32_t duration = timing.CrossesMidnight ? end + SecondsPerDay - start : end - start;
+    timing.DurationTC = timeOfDayText(duration);
+    timing.DurationSeconds = duration;
+    const int32_t endOfEvent = start + duration;
+    timing.EndsNextDay = endOfEvent >= SecondsPerDay;
+    timing.EndSeconds = timing.EndsNextDay ? endOfEvent - SecondsPerDay : endOfEvent;
 
     timing.Today = today;
-    timing.EventKey = DateToYYYYMMDD(today) + timing.StartTC;
+    char key[192];
+    timing.EventKey = QString::fromLatin1(key, writeTimeOfDay(WriteYYYYMMDD(key, today), start) - key);
     timing.TodayWeekday = today.dayOfWeek() % 7 + 1; // Qt counts Monday 1 .. Sunday 7
     timing.EndDayIndex = timing.EndsNextDay ? timing.TodayWeekday % 7 : timing.TodayWeekday - 1;
     return timing;

@@ -3,6 +3,7 @@
 #include "events/Number.h"
 
 #include <QDate>
+#include <cmath>
 #include <optional>
 
 namespace {
@@ -142,6 +143,16 @@ double parseDateTimeText(const QString &raw)
     return cursor.atEnd() ? time : 0;
 }
 
+// The VR number as the cell's text reads. A whole number below 1e15 is written as its own digits, which read
+// back as the same number, so it skips the text; other numbers keep it, since 15 digits may round them.
+int16_t vrNumber(const CellValue &cell)
+{
+    const double number = cell.number;
+    if (cell.type == CellValue::Type::Number && std::trunc(number) == number && std::fabs(number) < 1e15)
+        return ToInteger16(number).value_or(0);
+    return ParseInteger16(CellText(cell)).value_or(0);
+}
+
 } // namespace
 
 QString CellText(const CellValue &cell)
@@ -179,7 +190,7 @@ double CellDateTime(const CellValue &cell)
 ScheduleRow ToScheduleRow(const ScheduleCells &cells)
 {
     ScheduleRow row;
-    row.VrNumber = ParseInteger16(CellText(cells[ColumnJ])).value_or(0);
+    row.VrNumber = vrNumber(cells[ColumnJ]);
     row.StartTime = CellDateTime(cells[ColumnK]);
     row.EndTime = CellDateTime(cells[ColumnL]);
     row.EventName = Trimmed(CellText(cells[ColumnR]));

@@ -6,21 +6,6 @@ namespace {
 
 const QDate SerialEpoch(1899, 12, 30);
 
-// The time of day in whole seconds 0..86400, rounded half up as the date functions round before they give
-// hour and minute.
-int32_t WholeSecondOfDay(double d)
-{
-    // 1.1574074074074073e-05 is one second as a fraction of a day, as the system's own formula divides by it;
-    // its reciprocal is exactly 86400.0, so this is the plain product.
-    const double t = TimeOfDayPart(d) * (1.0 / 1.1574074074074073e-05);
-    if (!std::isfinite(t))
-        return 0;
-    double whole = std::floor(t);
-    if (t - whole >= 0.5)
-        whole += 1;
-    return static_cast<int32_t>(whole);
-}
-
 } // namespace
 
 double DateToSerial(const QDate &date)
@@ -42,17 +27,15 @@ double TimeOfDayPart(double d)
     return d - std::floor(d);
 }
 
-int16_t SecondOfMinute(double d)
+int32_t SecondOfDay(double d)
 {
-    return static_cast<int16_t>(WholeSecondOfDay(d) % 60);
-}
-
-int HourOf(double d)
-{
-    return WholeSecondOfDay(d) / 3600 % 24;
-}
-
-int MinuteOf(double d)
-{
-    return WholeSecondOfDay(d) / 60 % 60;
+    // 1.1574074074074073e-05 is one second as a fraction of a day, as the system's own formula divides by it;
+    // its reciprocal is exactly 86400.0, so this is the plain product.
+    const double t = TimeOfDayPart(d) * (1.0 / 1.1574074074074073e-05);
+    if (!std::isfinite(t))
+        return 0;
+    double whole = std::floor(t);
+    if (t - whole >= 0.5)
+        whole += 1;
+    return static_cast<int32_t>(whole) % 86400;
 }

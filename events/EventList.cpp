@@ -2,14 +2,21 @@
 
 bool EventList::Add(const EventRecord &record)
 {
-    for (EventRecord &slot : m_slots) {
-        if (slot.EventKey.isEmpty()) {
-            slot = record;
-            return true;
+    EventRecord *slot = FreeSlot();
+    if (slot)
+        *slot = record;
+    return slot != nullptr;
+}
+
+EventRecord *EventList::FreeSlot()
+{
+    for (; m_firstFree < m_slots.size(); ++m_firstFree) {
+        if (m_slots[m_firstFree].EventKey.isEmpty()) {
+            m_slots[m_firstFree] = EventRecord();
+            return &m_slots[m_firstFree];
         }
     }
     if (m_slots.size() >= static_cast<size_t>(SlotCount))
-        return false;
-    m_slots.push_back(record);
-    return true;
+        return nullptr;
+    return &m_slots.emplace_back();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -98,11 +97,18 @@ public:
     static constexpr int SlotCount = 1000;
 
     // Every slot empty again.
-    void Reset() { m_slots.clear(); }
+    void Reset()
+    {
+        m_slots.clear();
+        m_firstFree = 0;
+    }
     // Copies the record into the lowest slot whose EventKey is empty; false (event dropped) when all are used.
     bool Add(const EventRecord &record);
+    // That slot, holding a default record to be filled in place before the next call; nullptr when all are used.
+    EventRecord *FreeSlot();
     const std::vector<EventRecord> &slots() const { return m_slots; }
 
 private:
     std::vector<EventRecord> m_slots;
+    size_t m_firstFree = 0; // every slot before it is taken, so a search starts there
 };

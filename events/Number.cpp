@@ -227,9 +227,17 @@ std::optional<int16_t> ParseInteger16(QStringView text)
 
 QStringView TrimmedView(QStringView text, QStringView blanks)
 {
-    while (!text.isEmpty() && blanks.contains(text.front()))
+    // By hand: QStringView::contains runs a general search for every character looked at.
+    const auto isBlank = [blanks](QChar c) {
+        for (const QChar blank : blanks) {
+            if (c == blank)
+                return true;
+        }
+        return false;
+    };
+    while (!text.isEmpty() && isBlank(text.front()))
         text = text.sliced(1);
-    while (!text.isEmpty() && blanks.contains(text.back()))
+    while (!text.isEmpty() && isBlank(text.back()))
         text.chop(1);
     return text;
 }

@@ -23,6 +23,16 @@ double FrameCount(QStringView timecode)
     return hours * 108000.0 + minutes * 1800.0 + secondFrames;
 }
 
+// WriteInteger(out, value, 2), by hand for the usual two-digit field: every event writes about twenty.
+char *WriteField(char *out, long long value)
+{
+    if (value < 0 || value > 99)
+        return WriteInteger(out, value, 2);
+    *out++ = static_cast<char>('0' + value / 10);
+    *out++ = static_cast<char>('0' + value % 10);
+    return out;
+}
+
 } // namespace
 
 QString TimecodeToSeconds(const QString &timecode)
@@ -77,23 +87,31 @@ QString TimecodeCalc(const QString &a, const QString &b, const QString &op, bool
     if (wrap && h >= 24)
         h -= 24;
     char text[96];
-    char *end = WriteInteger(text, h, 2);
-    *end++ = ':';
-    end = WriteInteger(end, m, 2);
-    *end++ = ':';
-    end = WriteInteger(end, s, 2);
-    *end++ = ';';
-    end = WriteInteger(end, f, 2);
-    return QString::fromLatin1(text, end - text);
+    return QString::fromLatin1(text, WriteTimecode(text, h, m, s, f) - text);
 }
 
 QString DateToYYYYMMDD(const QDate &date)
 {
+    char text[96];
+    return QString::fromLatin1(text, WriteYYYYMMDD(text, date) - text);
+}
+
+char *WriteTimecode(char *out, long long hours, long long minutes, long long seconds, long long frames)
+{
+    out = WriteField(out, hours);
+    *out++ = ':';
+    out = WriteField(out, minutes);
+    *out++ = ':';
+    out = WriteField(out, seconds);
+    *out++ = ';';
+    return WriteField(out, frames);
+}
+
+char *WriteYYYYMMDD(char *out, const QDate &date)
+{
     int year = 0, month = 0, day = 0;
     date.getDate(&year, &month, &day);
-    char text[64];
-    char *end = WriteInteger(text, year);
-    end = WriteInteger(end, month, 2);
-    end = WriteInteger(end, day, 2);
-    return QString::fromLatin1(text, end - text);
+    out = WriteInteger(out, year);
+    out = WriteField(out, month);
+    return WriteField(out, day);
 }

@@ -1,6 +1,13 @@
 #include "convert/EventTiming.h"
+#include "events/Number.h"
+#include "events/Timecode.h"
+#include "tests/support/Files.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -51,6 +58,38 @@ TEST(EventTiming, MidnightWrapAndBoundaries)
     }
     EXPECT_EQ(TimeOfDayTimecode(46360 + 12.0 / 24 + 20.0 / 1440), "12:20:00;00");
     EXPECT_EQ(TimeOfDayTimecode(0.416666666666667), "10:00:00;00"); // as one writer rounds 10:00
+}
+
+// What the timecode texts give, which ComputeEventTiming works out in whole seconds instead.
+auto TimingByTexts(double start, double end)
+{
+    const auto seconds = [](const QString &tc) { return ParseNumberPrefix(TimecodeToSeconds(tc)).value_or(0); };
+    const QString startTC = TimeOfDayTimecode(start), endTC = TimeOfDayTimecode(end);
+    const bool crosses = seconds(endTC) < seconds(startTC);
+    const QString durationTC = TimecodeCalc(endTC, startTC, QStringLiteral("-"), crosses);
+    const double sum = seconds(startTC) + seconds(durationTC);
+    return std::tuple(startTC, endTC, durationTC, crosses, seconds(startTC), seconds(durationTC), sum >= 86400,
+                      sum >= 86400 ? sum - 86400 : sum);
+}
+
+TEST(EventTiming, WholeSecondsAgreeWithTheTimecodeTextsForAnySerial)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    std::vector<double> serials = {-0.0, -1e-300, -0.25, -1, 1e15 + 0.5, 0x1p52 + 1, 1e300, -1e300, inf, -inf, nan};
+    std::vector<double> seconds = {0.5, 86399, 86399.5, 86400, 32768};
+    for (int s = 0; s < 86400; s += 3617)
+        seconds.insert(seconds.end(), {s + 0.0, s + 0.4999999, s + 0.5});
+    for (const double s : seconds) // each also just below itself and on a later day
+        serials.insert(serials.end(), {s / 86400, std::nextafter(s / 86400, 0.0), 46000 + s / 86400});
+    for (const double start : serials) {
+        for (const double end : serials) {
+            const EventTiming t = ComputeEventTiming(Row(start, end), Wednesday);
+            EXPECT_EQ(std::tuple(t.StartTC, t.EndTC, t.DurationTC, t.CrossesMidnight, t.StartSeconds, t.DurationSeconds,
+                                 t.EndsNextDay, t.EndSeconds),
+                      TimingByTexts(start, end))
+                << start << " to " << end;
+        }
+    }
 }
 
 } // namespace

@@ -56,6 +56,7 @@ TEST(ScheduleRow, VrNumberTakesTheLeadingNumberHalvesToEven)
         {Number(-32768), -32768}, {Number(32767.5), 0}, {Number(1e20), 0}, {Boolean(true), 0}, {Error(), 0}};
     for (const auto &[cell, vr] : cases)
         EXPECT_EQ(ToScheduleRow(RowCells(cell)).VrNumber, vr) << testing::PrintToString(cell);
+    EXPECT_EQ(ToScheduleRow(RowCells(Number(1.4999999999999998))).VrNumber, 2); // its text, "1.5", rounds up
 }
 
 TEST(ScheduleRow, RejectsInOrderOfReasons)

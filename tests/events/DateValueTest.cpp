@@ -12,10 +12,10 @@ TEST(DateValue, SerialAndTimeOfDay)
     EXPECT_FALSE(SerialToDate(1e300).isValid());
     EXPECT_EQ(TimeOfDayPart(46000), 0.0);
     EXPECT_DOUBLE_EQ(TimeOfDayPart(-0.25), 0.75);
-    EXPECT_EQ(HourOf(-0.25), 18);
+    EXPECT_EQ(SecondOfDay(-0.25), 18 * 3600);
 }
 
-TEST(DateValue, HourMinuteSecondRoundToWholeSecondHalfUp)
+TEST(DateValue, SecondOfDayRoundsToWholeSecondHalfUp)
 {
     const struct {
         int h, m;
@@ -27,13 +27,11 @@ TEST(DateValue, HourMinuteSecondRoundToWholeSecondHalfUp)
     for (const auto &c : cases) {
         for (const QDate &day : {QDate(1899, 12, 30), QDate(2026, 12, 4)}) {
             const double d = DateToSerial(day) + (c.h * 3600 + c.m * 60 + c.s) / 86400.0;
-            EXPECT_EQ(HourOf(d), c.hour) << c.h << ':' << c.m << ':' << c.s;
-            EXPECT_EQ(MinuteOf(d), c.minute) << c.h << ':' << c.m << ':' << c.s;
-            EXPECT_EQ(SecondOfMinute(d), c.second) << c.h << ':' << c.m << ':' << c.s;
+            EXPECT_EQ(SecondOfDay(d), c.hour * 3600 + c.minute * 60 + c.second) << c.h << ':' << c.m << ':' << c.s;
         }
     }
-    EXPECT_EQ(SecondOfMinute(0.5 / 86400), 1);
-    EXPECT_EQ(SecondOfMinute(1.5 / 86400), 2);
+    EXPECT_EQ(SecondOfDay(0.5 / 86400), 1);
+    EXPECT_EQ(SecondOfDay(1.5 / 86400), 2);
 }
 
 } // namespace
