@@ -172,15 +172,14 @@ void IndexRouterInputs(RouterConfig &config)
     const auto count = static_cast<int>(config.RouterInputTable.size());
     for (int e = 0; e < count && e <= RouterInputCount; ++e) {
         const QString key = config.RouterInputTable[static_cast<size_t>(e)].Name.toUpper();
-        if (!config.InputIndex.contains(key))
-            config.InputIndex.insert(key, static_cast<int16_t>(e));
+        config.InputIndex.emplace(key, static_cast<int16_t>(e)); // keeps the lowest entry of a name
     }
 }
 
 int16_t FindRouterInput(const RouterConfig &config, const QString &name)
 {
     const QString sought = name.toUpper();
-    if (config.InputIndex.isEmpty()) {
+    if (config.InputIndex.empty()) {
         // Never indexed: fall back to the plain scan.
         const auto count = static_cast<int>(config.RouterInputTable.size());
         for (int e = 0; e < count && e <= RouterInputCount; ++e) {
@@ -189,5 +188,6 @@ int16_t FindRouterInput(const RouterConfig &config, const QString &name)
         }
         return 0;
     }
-    return config.InputIndex.value(sought, 0);
+    const auto found = config.InputIndex.find(sought);
+    return found == config.InputIndex.end() ? 0 : found->second;
 }

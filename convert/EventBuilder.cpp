@@ -5,6 +5,8 @@
 #include "events/Number.h"
 #include "events/Timecode.h"
 
+#include <utility>
+
 namespace {
 
 constexpr qsizetype TextLimit = 32;
@@ -13,7 +15,8 @@ constexpr double NumDefault = 32768.0;
 // Counts 16-bit units, so a cut may split a surrogate pair; the event file carries units, not characters.
 QString cut(const QString &text)
 {
-    return Trimmed(text).left(TextLimit);
+    const QStringView kept = TrimmedView(text).left(TextLimit);
+    return kept.size() == text.size() ? text : kept.toString(); // an uncut text is shared, not copied
 }
 
 void setZeroTimecodes(SectionEntry &entry, double today)
@@ -33,17 +36,17 @@ void setSection1Defaults(Section1Entry &entry)
     entry.Int3 = 2;
 }
 
-// The event's own fields, the same for every entry.
-void setHeader(EventRecord &event, const EventTiming &timing, double day, const QString &note)
+// The event's own fields, the same for every entry; it takes the texts over, so it is filled after the entries.
+void setHeader(EventRecord &event, EventTiming timing, double day, QString note)
 {
     event.Date1 = day;
     event.Date2 = day;
-    event.EventKey = timing.EventKey;
+    event.EventKey = std::move(timing.EventKey);
     event.DayFlags[timing.TodayWeekday - 1] = true;
-    event.StartTC = timing.StartTC;
-    event.EndTC = timing.EndTC;
-    event.DurationTC = timing.DurationTC;
-    event.EventNote = note;
+    event.StartTC = std::move(timing.StartTC);
+    event.EndTC = std::move(timing.EndTC);
+    event.DurationTC = std::move(timing.DurationTC);
+    event.EventNote = std::move(note);
     event.HeaderInt1 = 1;
     event.HeaderInt2 = 1;
 }
@@ -130,12 +133,12 @@ void setUnusedEntries(EventRecord &event, double day)
 
 void AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today, EventRecord &event)
 {
-    const EventTiming timing = ComputeEventTiming(row, today);
+    EventTiming timing = ComputeEventTiming(row, today);
     const double day = DateToSerial(today);
-    const QString note = cut(row.NoteText);
-    setHeader(event, timing, day, note);
+    QString note = cut(row.NoteText);
     setProgramme(event.Section1[1], row, timing, note);
     setRoute(event.Section3[1], event.Section1[1], row, router);
+    setHeader(event, std::move(timing), day, std::move(note));
     setUnusedEntries(event, day);
 }
 

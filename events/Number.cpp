@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -246,6 +247,12 @@ QString Trimmed(const QString &text)
 {
     const QStringView kept = TrimmedView(text);
     return kept.size() == text.size() ? text : kept.toString();
+}
+
+QString Trimmed(QString &&text)
+{
+    const QStringView kept = TrimmedView(text);
+    return kept.size() == text.size() ? std::move(text) : kept.toString();
 }
 
 QString FormatNumberG15(double value)

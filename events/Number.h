@@ -23,6 +23,7 @@ std::optional<int16_t> ParseInteger16(QStringView text);
 // tabs and other white space are otherwise text.
 QStringView TrimmedView(QStringView text, QStringView blanks = u" ");
 QString Trimmed(const QString &text);
+QString Trimmed(QString &&text); // moves an untrimmed text through instead of sharing it
 
 // Numbers as the event file and the timecode seconds write them: "." always, at most 15 significant
 // digits, no trailing zeros, no point for whole numbers, no "0" before the point below 1, "-" for negatives.
