@@ -28,8 +28,9 @@ char *WriteField(char *out, long long value)
 {
     if (value < 0 || value > 99)
         return WriteInteger(out, value, 2);
-    *out++ = static_cast<char>('0' + value / 10);
-    *out++ = static_cast<char>('0' + value % 10);
+    const auto digits = static_cast<unsigned>(value); // unsigned divides in fewer steps
+    *out++ = static_cast<char>('0' + digits / 10);
+    *out++ = static_cast<char>('0' + digits % 10);
     return out;
 }
 

@@ -16,8 +16,8 @@ QString TimecodeCalc(const QString &a, const QString &b, const QString &op, bool
 // "yyyymmdd".
 QString DateToYYYYMMDD(const QDate &date);
 
-// For writers that build bytes: the same texts written at out, which has room for 96 characters; return the end.
-// "hh:mm:ss;ff", each field at least two digits.
+// The same texts written at out (room for 96 characters) for writers that build bytes; they return the end.
+// Each timecode field takes at least two digits.
 char *WriteTimecode(char *out, long long hours, long long minutes, long long seconds, long long frames);
 char *WriteYYYYMMDD(char *out, const QDate &date);
 
