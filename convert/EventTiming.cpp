@@ -28,8 +28,8 @@ QString TimeOfDayTimecode(double serial)
 
 EventTiming ComputeEventTiming(const ScheduleRow &row, const QDate &today)
 {
-    // Whole seconds stand in for TimecodeToSeconds and TimecodeCalc over the timecode texts: with frames 00 both
-    // give these same integers for every serial, and the test of the timing sweeps serials through both.
+    // For schedule rows, whole seconds replace TimecodeToSeconds and TimecodeCalc over the timecode texts: frames
+    // are always 00, so both give these same integers for any serial (a test sweeps serials through both).
     const int32_t start = SecondOfDay(row.StartTime);
     const int32_t end = SecondOfDay(row.EndTime);
     EventTiming timing;
