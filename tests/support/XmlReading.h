@@ -18,8 +18,10 @@ struct XmlReading {
     size_t calls = 0;             // parse calls up to the verdict
 };
 
-template <typename Parser, typename Bytes> XmlReading ReadXml(std::string_view xml, size_t chunk, Parser &parser)
+template <typename Parser, typename Bytes>
+XmlReading ReadXml(std::string_view xml, size_t chunk, XmlPartHandler &handler)
 {
+    Parser parser(handler);
     XmlReading reading;
     for (size_t at = 0;; at += chunk) {
         const size_t length = at < xml.size() ? std::min(chunk, xml.size() - at) : 0;
@@ -30,10 +32,10 @@ template <typename Parser, typename Bytes> XmlReading ReadXml(std::string_view x
         using Status = decltype(status);
         if (status == Status::More)
             continue;
-        if (status == Status::Finished)
-            reading.finishedAt = parser.finishedAt();
-        else
+        if (status != Status::Finished)
             reading.verdict = XmlReading::Verdict::GaveUp;
+        else if (handler.finished())
+            reading.finishedAt = parser.finishedAt();
         if constexpr (std::is_same_v<Parser, XmlPartParser>) {
             if (status == Status::BadXml)
                 reading.verdict = XmlReading::Verdict::BadXml;
@@ -48,20 +50,12 @@ template <typename Parser, typename Bytes> XmlReading ReadXml(std::string_view x
 
 inline XmlReading ReadWithExpat(std::string_view xml, size_t chunk, XmlPartHandler &handler)
 {
-    XmlPartParser parser(handler);
-    XmlReading reading = ReadXml<XmlPartParser, int>(xml, chunk, parser);
-    if (!handler.finished())
-        reading.finishedAt = -1;
-    return reading;
+    return ReadXml<XmlPartParser, int>(xml, chunk, handler);
 }
 
 inline XmlReading ReadQuickly(std::string_view xml, size_t chunk, XmlPartHandler &handler)
 {
-    XmlTokenizer tokenizer(handler);
-    XmlReading reading = ReadXml<XmlTokenizer, size_t>(xml, chunk, tokenizer);
-    if (!handler.finished())
-        reading.finishedAt = -1;
-    return reading;
+    return ReadXml<XmlTokenizer, size_t>(xml, chunk, handler);
 }
 
 // Writes every event as text so that two readings compare as strings; finishes after the given number of
