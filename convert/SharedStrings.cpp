@@ -30,7 +30,7 @@ public:
     {
         if (m_itemDepth && m_depth == m_itemDepth) {
             if (m_keep) {
-                m_items[m_next] = DecodeXlsxEscapes(QString::fromUtf8(m_text.text()));
+                m_items[m_next] = DecodeXlsxEscapes(std::string_view(m_text.text()));
                 if (++m_next == m_wanted.size())
                     finish();
             }

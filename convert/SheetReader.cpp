@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <iterator>
+#include <tuple>
 
 namespace {
 
@@ -156,9 +157,12 @@ void SheetReader::startElement(XmlNs ns, std::string_view name, const XmlAttribu
             m_compactAt = std::max(m_compactAt, 2 * m_cells.size());
         }
         // A cell met twice keeps its last value.
-        RawCell &cell = !m_cells.empty() && m_cells.back().first == position
-                            ? (m_cells.back().second = RawCell())
-                            : m_cells.emplace_back(position, RawCell()).second;
+        RawCell &cell =
+            !m_cells.empty() && m_cells.back().first == position
+                ? (m_cells.back().second = RawCell())
+                : m_cells
+                      .emplace_back(std::piecewise_construct, std::forward_as_tuple(position), std::forward_as_tuple())
+                      .second;
         const char *type = attributes.value(XmlNs::None, "t");
         if (type)
             cell.type = type;

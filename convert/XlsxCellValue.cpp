@@ -232,7 +232,7 @@ CellValue ResolveCell(const RawCell &raw, const SharedStrings &sharedStrings)
     };
     const auto text = [&](const std::string &utf8) {
         cell.type = CellValue::Type::Text;
-        cell.text = DecodeXlsxEscapes(QString::fromUtf8(utf8));
+        cell.text = DecodeXlsxEscapes(std::string_view(utf8));
     };
 
     if (type == "e") {

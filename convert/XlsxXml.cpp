@@ -50,15 +50,6 @@ XmlNs ClassifyNamespace(std::string_view uri)
     return XmlNs::Other;
 }
 
-const char *XmlAttributes::value(XmlNs ns, std::string_view name) const
-{
-    for (const XmlAttribute *attribute = m_begin; attribute != m_end; ++attribute) {
-        if (attribute->ns == ns && attribute->name == name)
-            return attribute->value;
-    }
-    return nullptr;
-}
-
 // Expat's C callbacks; once stopped, the late callbacks expat may still send are dropped.
 struct XmlPartParser::Callbacks {
     static void start(void *data, const XML_Char *name, const XML_Char **attributes)
@@ -196,6 +187,12 @@ void RichTextCollector::reset()
     m_depth = 0;
     m_inRun = false;
     m_textDepth = 0;
+}
+
+QString DecodeXlsxEscapes(std::string_view utf8)
+{
+    const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    return utf8.find("_x") == std::string_view::npos ? text : DecodeXlsxEscapes(text);
 }
 
 QString DecodeXlsxEscapes(const QString &text)

@@ -31,8 +31,16 @@ class XmlAttributes
 {
 public:
     XmlAttributes(const XmlAttribute *begin, const XmlAttribute *end) : m_begin(begin), m_end(end) {}
-    // The attribute's value, or nullptr when absent.
-    const char *value(XmlNs ns, std::string_view name) const;
+    // The attribute's value, or nullptr when absent. Inline, so that the name's length is known where it is
+    // asked for: the usual one-letter names then cost no library call.
+    const char *value(XmlNs ns, std::string_view name) const
+    {
+        for (const XmlAttribute *attribute = m_begin; attribute != m_end; ++attribute) {
+            if (attribute->ns == ns && attribute->name == name)
+                return attribute->value;
+        }
+        return nullptr;
+    }
     const XmlAttribute *begin() const { return m_begin; }
     const XmlAttribute *end() const { return m_end; }
 
@@ -123,3 +131,5 @@ private:
 
 // Decodes the _xHHHH_ escapes of a stored string; _x005F_ gives a literal "_".
 QString DecodeXlsxEscapes(const QString &text);
+// The same for a string still in UTF-8, which most often holds no escape to look for.
+QString DecodeXlsxEscapes(std::string_view utf8);

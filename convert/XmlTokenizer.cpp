@@ -9,7 +9,6 @@ namespace {
 
 constexpr size_t MaxToken = size_t(1) << 20; // an unfinished token longer than this is left to expat
 constexpr size_t MaxDepth = 256;
-constexpr size_t MaxAttributes = 64;
 constexpr std::string_view XmlUri = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view XmlnsUri = "http://www.w3.org/2000/xmlns/";
 
@@ -35,6 +34,13 @@ constexpr auto NameBytes = [] {
     return bytes;
 }();
 
+constexpr auto SpaceBytes = [] {
+    std::array<bool, 256> bytes{};
+    for (const char c : {' ', '\t', '\n', '\r'})
+        bytes[size_t(c)] = true;
+    return bytes;
+}();
+
 // Bytes that stand for themselves in character data and attribute values.
 constexpr auto PlainBytes = [] {
     std::array<bool, 256> bytes{};
@@ -43,33 +49,28 @@ constexpr auto PlainBytes = [] {
     return bytes;
 }();
 
-// A qualified name: prefix empty when there is none; full is prefix, ":" and local.
-struct QName {
-    std::string_view full;
-    std::string_view prefix;
-    std::string_view local;
-};
+// Plain bytes that cannot end an attribute value either: a value made of them is used as it stands.
+constexpr auto PlainValueBytes = [] {
+    std::array<bool, 256> bytes = PlainBytes;
+    bytes[size_t('"')] = bytes[size_t('\'')] = false;
+    bytes[size_t(']')] = true; // "]]>" matters in text only
+    return bytes;
+}();
 
-// An ASCII name at p with at most one ':' between two name parts; false for any other name. A name running to
-// end may go on in the next chunk.
-bool ScanQName(const char *p, const char *end, QName &name)
+char *SkipSpace(char *p, const char *end)
 {
-    const char *start = p;
-    const char *colon = nullptr;
-    if (p == end || !IsNameStart(*p))
-        return false;
-    for (++p;; ++p) {
-        while (p < end && NameBytes[static_cast<unsigned char>(*p)])
-            ++p;
-        if (p == end || *p != ':')
-            break;
-        if (colon || (p + 1 < end && !IsNameStart(p[1])))
+    while (p < end && SpaceBytes[static_cast<unsigned char>(*p)])
+        ++p;
+    return p;
+}
+
+// Equality of the short names of tags, without a library call for a handful of bytes.
+bool SameBytes(const char *a, const char *b, size_t size)
+{
+    for (size_t i = 0; i < size; ++i) {
+        if (a[i] != b[i])
             return false;
-        colon = p;
     }
-    name.full = {start, size_t(p - start)};
-    name.prefix = colon ? std::string_view(start, size_t(colon - start)) : std::string_view();
-    name.local = colon ? std::string_view(colon + 1, size_t(p - colon - 1)) : name.full;
     return true;
 }
 
@@ -335,7 +336,15 @@ XmlTokenizer::Step XmlTokenizer::run()
                 return step;
             continue;
         }
-        if (const Step step = markup(p, end); step != Step::Done)
+        // The tags are dispatched here rather than in a function of their own, which would cost a call each.
+        Step step = Step::More;
+        if (end - p >= 2 && p[1] == '/') {
+            char *const close = static_cast<char *>(std::memchr(p + 2, '>', size_t(end - p - 2)));
+            step = close ? endTag(p, close) : Step::More;
+        } else if (end - p >= 2) {
+            step = p[1] == '?' || p[1] == '!' ? markup(p, end) : startTag(p, end);
+        }
+        if (step != Step::Done)
             return step == Step::More ? unfinished(p) : step;
     }
 }
@@ -398,7 +407,7 @@ XmlTokenizer::Step XmlTokenizer::declaration(char *begin, char *end)
     return Step::Done;
 }
 
-XmlTokenizer::Step XmlTokenizer::text(char *begin, char *end)
+inline XmlTokenizer::Step XmlTokenizer::text(char *begin, char *end)
 {
     char *const decoded = Decode(begin, end, false);
     if (!decoded)
@@ -408,10 +417,9 @@ XmlTokenizer::Step XmlTokenizer::text(char *begin, char *end)
     return delivered(end);
 }
 
+// A processing instruction or a comment; anything else after "<!" is left to expat.
 XmlTokenizer::Step XmlTokenizer::markup(char *begin, char *end)
 {
-    if (end - begin < 2)
-        return Step::More;
     if (begin[1] == '?') {
         char *const close = Find(begin + 2, end, "?>");
         if (!close)
@@ -428,168 +436,238 @@ XmlTokenizer::Step XmlTokenizer::markup(char *begin, char *end)
         m_pos = size_t(close + 2 - m_data.get());
         return Step::Done;
     }
-    if (begin[1] == '!') {
-        if (!StartsLike(begin, end, "<!--"))
-            return Step::GiveUp; // a DOCTYPE, CDATA or worse
-        if (end - begin < 4)
-            return Step::More;
-        char *const dashes = Find(begin + 4, end, "--");
-        if (!dashes || end - dashes < 3)
-            return Step::More;
-        if (dashes[2] != '>' || !AllXmlChars(begin + 4, dashes))
-            return Step::GiveUp;
-        m_pos = size_t(dashes + 3 - m_data.get());
-        return Step::Done;
-    }
-    if (begin[1] == '/') {
-        char *const close = static_cast<char *>(std::memchr(begin + 2, '>', size_t(end - begin - 2)));
-        return close ? endTag(begin, close) : Step::More;
-    }
-    return startTag(begin, end);
+    if (!StartsLike(begin, end, "<!--"))
+        return Step::GiveUp; // a DOCTYPE, CDATA or worse
+    if (end - begin < 4)
+        return Step::More;
+    char *const dashes = Find(begin + 4, end, "--");
+    if (!dashes || end - dashes < 3)
+        return Step::More;
+    if (dashes[2] != '>' || !AllXmlChars(begin + 4, dashes))
+        return Step::GiveUp;
+    m_pos = size_t(dashes + 3 - m_data.get());
+    return Step::Done;
 }
 
-bool XmlTokenizer::namespaceOf(std::string_view prefix, XmlNs &ns) const
+// An ASCII name at p with at most one ':' between two name parts; false for any other name. A name running to
+// end may go on in the next chunk.
+inline bool XmlTokenizer::scanQName(const char *p, const char *end, QName &name)
 {
+    const char *start = p;
+    const char *colon = nullptr;
+    if (p == end || !IsNameStart(*p))
+        return false;
+    for (++p;; ++p) {
+        while (p < end && NameBytes[static_cast<unsigned char>(*p)])
+            ++p;
+        if (p == end || *p != ':')
+            break;
+        if (colon || (p + 1 < end && !IsNameStart(p[1])))
+            return false;
+        colon = p;
+    }
+    name.full = {start, size_t(p - start)};
+    name.prefix = colon ? std::string_view(start, size_t(colon - start)) : std::string_view();
+    name.local = colon ? std::string_view(colon + 1, size_t(p - colon - 1)) : name.full;
+    return true;
+}
+
+inline bool XmlTokenizer::namespaceOf(std::string_view prefix, XmlNs &ns)
+{
+    // Bindings change only on elements that declare namespaces, and a part's names mostly share one prefix.
+    if (m_cacheValid && prefix.size() == m_cachedPrefix.size() &&
+        SameBytes(prefix.data(), m_cachedPrefix.data(), prefix.size())) {
+        ns = m_cachedNs;
+        return true;
+    }
+    return lookUpNamespace(prefix, ns);
+}
+
+bool XmlTokenizer::lookUpNamespace(std::string_view prefix, XmlNs &ns)
+{
+    ns = XmlNs::None;
+    bool bound = prefix.empty(); // no default namespace means none
     for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
-        if (binding->prefix.size() == prefix.size() && binding->prefix == prefix) {
+        if (binding->prefix == prefix) {
             ns = binding->ns;
-            return true;
+            bound = true;
+            break;
         }
     }
-    ns = XmlNs::None;
-    return prefix.empty(); // no default namespace means none
+    if (bound) {
+        m_cachedPrefix.assign(prefix);
+        m_cachedNs = ns;
+        m_cacheValid = true;
+    }
+    return bound;
 }
 
-XmlTokenizer::Step XmlTokenizer::startTag(char *begin, char *end)
+inline XmlTokenizer::Step XmlTokenizer::startTag(char *begin, char *end)
 {
     QName name;
-    if (m_place == Place::Epilog || m_open.size() >= MaxDepth || !ScanQName(begin + 1, end, name))
+    if (m_place == Place::Epilog || m_open.size() >= MaxDepth || !scanQName(begin + 1, end, name))
         return Step::GiveUp;
-    // Attributes, each after white space, then "/>" or ">".
-    m_raw.clear();
-    char *p = begin + 1 + name.full.size();
-    const auto skipSpace = [&] {
-        while (p < end && IsSpace(*p))
-            ++p;
-        return p < end;
-    };
-    bool empty = false;
-    for (;;) {
-        const char *const start = p;
-        if (!skipSpace())
-            return Step::More;
-        if (*p == '>')
-            break;
-        if (*p == '/') {
-            if (p + 1 == end)
-                return Step::More;
-            if (p[1] != '>')
-                return Step::GiveUp;
-            empty = true;
-            ++p;
-            break;
-        }
-        QName attribute;
-        if (p == start || m_raw.size() == MaxAttributes || !ScanQName(p, end, attribute))
-            return Step::GiveUp;
-        p += attribute.full.size();
-        if (!skipSpace())
-            return Step::More;
-        if (*p++ != '=')
-            return Step::GiveUp;
-        if (!skipSpace())
-            return Step::More;
-        if (*p != '"' && *p != '\'')
-            return Step::GiveUp;
-        char *const valueEnd = static_cast<char *>(std::memchr(p + 1, *p, size_t(end - p - 1)));
-        if (!valueEnd)
-            return Step::More;
-        for (const RawAttribute &other : m_raw) {
-            // The same name twice, or two prefixes that may name one namespace, is left to expat.
-            if (other.full == attribute.full ||
-                (!other.prefix.empty() && !attribute.prefix.empty() && other.local == attribute.local))
-                return Step::GiveUp;
-        }
-        m_raw.push_back({attribute.full, attribute.prefix, attribute.local, p + 1, valueEnd});
-        p = valueEnd + 1;
-    }
-    char *const close = p;
+    char *close = begin + 1 + name.full.size();
+    bool declares = false;
+    if (const Step step = scanAttributes(close, end, declares); step != Step::Done)
+        return step;
+    const bool empty = *close == '/';
+    if (empty)
+        ++close;
 
     // Namespace declarations first, as they hold for the element's own name and attributes.
     const size_t bindingsBefore = m_bindings.size();
-    for (RawAttribute &attribute : m_raw) {
-        const bool isDefault = attribute.full == "xmlns";
-        if (!isDefault && attribute.prefix != "xmlns")
-            continue;
-        char *const valueEnd = Decode(attribute.value, attribute.valueEnd, true);
-        if (!valueEnd)
-            return Step::GiveUp;
-        const std::string_view uri(attribute.value, size_t(valueEnd - attribute.value));
-        if ((!isDefault && (uri.empty() || attribute.local == "xml" || attribute.local == "xmlns")) || uri == XmlUri ||
-            uri == XmlnsUri || uri.find(' ') != std::string_view::npos)
-            return Step::GiveUp;
-        m_bindings.push_back({std::string(isDefault ? std::string_view() : attribute.local),
-                              uri.empty() ? XmlNs::None : ClassifyNamespace(uri)});
-        attribute.value = nullptr; // not an attribute for the handler
-    }
     XmlNs ns = XmlNs::None;
-    if (name.prefix == "xml" || name.prefix == "xmlns" || !namespaceOf(name.prefix, ns))
+    if ((declares && !declareNamespaces()) || name.prefix == "xml" || name.prefix == "xmlns" ||
+        !namespaceOf(name.prefix, ns) || !resolveAttributes())
         return Step::GiveUp;
-    m_attributes.clear();
-    for (const RawAttribute &attribute : m_raw) {
-        if (!attribute.value)
-            continue;
-        XmlNs attributeNs = XmlNs::None;
-        if (attribute.prefix == "xml")
-            attributeNs = XmlNs::Other;
-        else if (!attribute.prefix.empty() && !namespaceOf(attribute.prefix, attributeNs))
-            return Step::GiveUp;
-        char *const valueEnd = Decode(attribute.value, attribute.valueEnd, true);
-        if (!valueEnd)
-            return Step::GiveUp;
-        *valueEnd = '\0';
-        m_attributes.push_back({attributeNs, attribute.local, attribute.value});
-    }
 
     m_place = Place::Content;
     m_pos = size_t(close + 1 - m_data.get());
     const XmlAttribute *const first = m_attributes.data();
-    m_handler.startElement(ns, name.local, XmlAttributes(first, first + m_attributes.size()));
+    m_handler.startElement(ns, name.local, XmlAttributes(first, first + (m_rawCount - m_declarations)));
     if (const Step step = delivered(close + 1); step != Step::Done)
         return step;
     if (!empty) {
-        m_names.append(name.full);
-        m_open.push_back({m_names.size(), bindingsBefore, ns});
+        pushOpen(name, ns, bindingsBefore);
         return Step::Done;
     }
-    m_bindings.resize(bindingsBefore);
+    unbind(bindingsBefore);
     if (m_open.empty())
         m_place = Place::Epilog;
     m_handler.endElement(ns, name.local);
     return delivered(close + 1);
 }
 
-XmlTokenizer::Step XmlTokenizer::endTag(char *begin, char *close)
+inline void XmlTokenizer::pushOpen(const QName &name, XmlNs ns, size_t bindingsBefore)
+{
+    const size_t start = m_open.empty() ? 0 : m_open.back().nameEnd;
+    const size_t end = start + name.full.size();
+    if (m_names.size() < end)
+        m_names.resize(2 * end);
+    std::copy(name.full.begin(), name.full.end(), m_names.begin() + std::ptrdiff_t(start));
+    m_open.push_back({end, name.full.size() - name.local.size(), bindingsBefore, ns});
+}
+
+// Reads the attributes, each after white space, up to "/>" or ">", leaving p there.
+inline XmlTokenizer::Step XmlTokenizer::scanAttributes(char *&p, char *end, bool &declares)
+{
+    m_rawCount = 0;
+    for (;;) {
+        char *const start = p;
+        p = SkipSpace(p, end);
+        if (p == end)
+            return Step::More;
+        if (*p == '>')
+            return Step::Done;
+        if (*p == '/') {
+            if (p + 1 == end)
+                return Step::More;
+            return p[1] == '>' ? Step::Done : Step::GiveUp;
+        }
+        if (p == start || m_rawCount == MaxAttributes)
+            return Step::GiveUp;
+        RawAttribute &attribute = m_raw[m_rawCount];
+        if (!scanQName(p, end, attribute.name))
+            return Step::GiveUp;
+        p = SkipSpace(p + attribute.name.full.size(), end);
+        if (p == end)
+            return Step::More;
+        if (*p != '=')
+            return Step::GiveUp;
+        p = SkipSpace(p + 1, end);
+        if (p == end)
+            return Step::More;
+        const char quote = *p;
+        if (quote != '"' && quote != '\'')
+            return Step::GiveUp;
+        attribute.value = ++p;
+        // A value of plain bytes is used as it stands; any other is decoded once the tag is complete.
+        while (p < end && PlainValueBytes[static_cast<unsigned char>(*p)])
+            ++p;
+        attribute.plain = p < end && *p == quote;
+        if (!attribute.plain) {
+            p = static_cast<char *>(std::memchr(p, quote, size_t(end - p)));
+            if (!p)
+                return Step::More;
+        }
+        attribute.valueEnd = p++;
+        const QName &own = attribute.name;
+        for (size_t i = 0; i < m_rawCount; ++i) {
+            const QName &other = m_raw[i].name;
+            // The same name twice, or two prefixes that may name one namespace, is left to expat.
+            if (other.full == own.full || (!other.prefix.empty() && !own.prefix.empty() && other.local == own.local))
+                return Step::GiveUp;
+        }
+        attribute.declaration = own.full[0] == 'x' && (own.prefix.empty() ? own.full : own.prefix) == "xmlns";
+        declares = declares || attribute.declaration;
+        ++m_rawCount;
+    }
+}
+
+// Binds the prefixes the start tag declares.
+inline bool XmlTokenizer::declareNamespaces()
+{
+    for (size_t i = 0; i < m_rawCount; ++i) {
+        const RawAttribute &attribute = m_raw[i];
+        if (!attribute.declaration)
+            continue;
+        const bool isDefault = attribute.name.prefix.empty();
+        char *const valueEnd = Decode(attribute.value, attribute.valueEnd, true);
+        if (!valueEnd)
+            return false;
+        const std::string_view uri(attribute.value, size_t(valueEnd - attribute.value));
+        const std::string_view prefix = isDefault ? std::string_view() : attribute.name.local;
+        if ((!isDefault && (uri.empty() || prefix == "xml" || prefix == "xmlns")) || uri == XmlUri || uri == XmlnsUri ||
+            uri.find(' ') != std::string_view::npos)
+            return false;
+        m_bindings.push_back({std::string(prefix), uri.empty() ? XmlNs::None : ClassifyNamespace(uri)});
+        m_cacheValid = false;
+    }
+    return true;
+}
+
+// The start tag's other attributes for the handler, by namespace, values decoded and ending in a NUL.
+inline bool XmlTokenizer::resolveAttributes()
+{
+    m_declarations = 0;
+    XmlAttribute *out = m_attributes.data();
+    for (size_t i = 0; i < m_rawCount; ++i) {
+        const RawAttribute &attribute = m_raw[i];
+        if (attribute.declaration) {
+            ++m_declarations;
+            continue;
+        }
+        const std::string_view prefix = attribute.name.prefix;
+        XmlNs ns = XmlNs::None;
+        if (prefix == "xml")
+            ns = XmlNs::Other;
+        else if (!prefix.empty() && !namespaceOf(prefix, ns))
+            return false;
+        char *const valueEnd = attribute.plain ? attribute.valueEnd : Decode(attribute.value, attribute.valueEnd, true);
+        if (!valueEnd)
+            return false;
+        *valueEnd = '\0';
+        *out++ = {ns, attribute.name.local, attribute.value};
+    }
+    return true;
+}
+
+inline XmlTokenizer::Step XmlTokenizer::endTag(char *begin, char *close)
 {
     if (m_open.empty())
         return Step::GiveUp;
     const Open open = m_open.back();
     const size_t nameStart = m_open.size() > 1 ? m_open[m_open.size() - 2].nameEnd : 0;
-    const std::string_view openName = std::string_view(m_names).substr(nameStart, open.nameEnd - nameStart);
+    const size_t nameSize = open.nameEnd - nameStart;
     const char *p = begin + 2;
-    if (size_t(close - p) < openName.size() || std::string_view(p, openName.size()) != openName)
+    if (size_t(close - p) < nameSize || !SameBytes(p, m_names.data() + nameStart, nameSize))
         return Step::GiveUp;
-    p += openName.size();
-    while (p < close && IsSpace(*p))
-        ++p;
-    if (p != close)
+    if (SkipSpace(begin + 2 + nameSize, close) != close)
         return Step::GiveUp;
-    const size_t colon = openName.find(':');
-    const std::string_view local(begin + 2 + (colon == std::string_view::npos ? 0 : colon + 1),
-                                 openName.size() - (colon == std::string_view::npos ? 0 : colon + 1));
+    const std::string_view local(p + open.localOffset, nameSize - open.localOffset);
     m_open.pop_back();
-    m_names.resize(nameStart);
-    m_bindings.resize(open.bindings);
+    unbind(open.bindings);
     if (m_open.empty())
         m_place = Place::Epilog;
     m_pos = size_t(close + 1 - m_data.get());
@@ -597,10 +675,8 @@ XmlTokenizer::Step XmlTokenizer::endTag(char *begin, char *close)
     return delivered(close + 1);
 }
 
-XmlTokenizer::Step XmlTokenizer::delivered(const char *tokenEnd)
+XmlTokenizer::Step XmlTokenizer::finishedAt(const char *tokenEnd)
 {
-    if (!m_handler.finished())
-        return Step::Done;
     m_finishedAt = m_offset + (tokenEnd - m_data.get());
     return Step::Finished;
 }

@@ -2,6 +2,7 @@
 
 #include "convert/XlsxXml.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -34,26 +35,49 @@ private:
         XmlNs ns;
     };
     struct Open {
-        size_t nameEnd;  // end of its name in m_names
-        size_t bindings; // m_bindings' size before its declarations
+        size_t nameEnd;     // end of its name in m_names
+        size_t localOffset; // where its local name starts within the name, after any "prefix:"
+        size_t bindings;    // m_bindings' size before its declarations
         XmlNs ns;
     };
-    struct RawAttribute {
-        std::string_view full; // the name as written
+    // A qualified name: prefix empty when there is none; full is prefix, ":" and local.
+    struct QName {
+        std::string_view full;
         std::string_view prefix;
         std::string_view local;
-        char *value; // nullptr for a namespace declaration once read
-        char *valueEnd;
     };
+    struct RawAttribute {
+        QName name;
+        char *value;
+        char *valueEnd;
+        bool plain;       // no byte in the value needs decoding
+        bool declaration; // xmlns or xmlns:prefix
+    };
+    static constexpr size_t MaxAttributes = 64;
 
+    static bool scanQName(const char *p, const char *end, QName &name);
     Step run();
     Step text(char *begin, char *end);
     Step markup(char *begin, char *end);
     Step startTag(char *begin, char *end);
+    Step scanAttributes(char *&p, char *end, bool &declares);
+    bool declareNamespaces();
+    bool resolveAttributes();
     Step endTag(char *begin, char *tagEnd);
     Step declaration(char *begin, char *end);
-    bool namespaceOf(std::string_view prefix, XmlNs &ns) const;
-    Step delivered(const char *tokenEnd);
+    bool namespaceOf(std::string_view prefix, XmlNs &ns);
+    bool lookUpNamespace(std::string_view prefix, XmlNs &ns);
+    void unbind(size_t bindings)
+    {
+        if (m_bindings.size() != bindings) {
+            m_bindings.resize(bindings);
+            m_cacheValid = false;
+        }
+    }
+    void pushOpen(const QName &name, XmlNs ns, size_t bindingsBefore);
+    // Done, or Finished once the handler has all it needs; inline, as it follows every event.
+    Step delivered(const char *tokenEnd) { return m_handler.finished() ? finishedAt(tokenEnd) : Step::Done; }
+    Step finishedAt(const char *tokenEnd);
 
     XmlPartHandler &m_handler;
     std::unique_ptr<char[]> m_data;
@@ -64,8 +88,15 @@ private:
     std::int64_t m_finishedAt = 0;
     Place m_place = Place::Start;
     std::vector<Binding> m_bindings;
+    // The last prefix looked up and its namespace, valid until the bindings change.
+    std::string m_cachedPrefix;
+    XmlNs m_cachedNs = XmlNs::None;
+    bool m_cacheValid = false;
     std::vector<Open> m_open;
-    std::string m_names;             // the open elements' names, one after another
-    std::vector<RawAttribute> m_raw; // the current start tag's, reused
-    std::vector<XmlAttribute> m_attributes;
+    std::vector<char> m_names; // the open elements' names, one after another; only grows
+    // The current start tag's, in fixed arrays as a tag has at most MaxAttributes.
+    std::array<RawAttribute, MaxAttributes> m_raw;
+    size_t m_rawCount = 0;
+    size_t m_declarations = 0; // of m_raw
+    std::array<XmlAttribute, MaxAttributes> m_attributes;
 };
