@@ -63,7 +63,8 @@ bool SheetReader::forget()
     return true;
 }
 
-bool SheetReader::wantsColumn(int column) const
+// Inline, as it is asked for every cell.
+inline bool SheetReader::wantsColumn(int column) const
 {
     if (m_window.columns.empty())
         return true;

@@ -16,8 +16,9 @@ bool IsXmlSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// Whitespace as XML defines it; the number forms of the cell types allow it around the value.
-std::string_view TrimmedXmlSpace(std::string_view text)
+// Whitespace as XML defines it; the number forms of the cell types allow it around the value. Inline, as each
+// cell is trimmed up to three times.
+inline std::string_view TrimmedXmlSpace(std::string_view text)
 {
     while (!text.empty() && IsXmlSpace(text.front()))
         text.remove_prefix(1);

@@ -407,6 +407,8 @@ XmlTokenizer::Step XmlTokenizer::declaration(char *begin, char *end)
     return Step::Done;
 }
 
+// The functions for text and tags are inline, used in this file only: folded into run(), each token costs no
+// calls of its own.
 inline XmlTokenizer::Step XmlTokenizer::text(char *begin, char *end)
 {
     char *const decoded = Decode(begin, end, false);
