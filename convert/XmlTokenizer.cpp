@@ -64,6 +64,13 @@ char *SkipSpace(char *p, const char *end)
     return p;
 }
 
+char *SkipPlain(char *p, const char *end)
+{
+    while (p < end && PlainBytes[static_cast<unsigned char>(*p)])
+        ++p;
+    return p;
+}
+
 // Equality of the short names of tags, without a library call for a handful of bytes.
 bool SameBytes(const char *a, const char *b, size_t size)
 {
@@ -329,18 +336,21 @@ XmlTokenizer::Step XmlTokenizer::run()
                     return Step::GiveUp;
                 continue;
             }
-            char *const lt = static_cast<char *>(std::memchr(p, '<', size_t(end - p)));
+            // Text is mostly plain bytes up to the next tag: then neither a search nor a decoding is needed.
+            char *const plainEnd = SkipPlain(p, end);
+            char *const lt = plainEnd < end && *plainEnd == '<'
+                                 ? plainEnd
+                                 : static_cast<char *>(std::memchr(plainEnd, '<', size_t(end - plainEnd)));
             if (!lt)
                 return unfinished(p);
-            if (const Step step = text(p, lt); step != Step::Done)
+            if (const Step step = text(p, plainEnd, lt); step != Step::Done)
                 return step;
             continue;
         }
         // The tags are dispatched here rather than in a function of their own, which would cost a call each.
         Step step = Step::More;
         if (end - p >= 2 && p[1] == '/') {
-            char *const close = static_cast<char *>(std::memchr(p + 2, '>', size_t(end - p - 2)));
-            step = close ? endTag(p, close) : Step::More;
+            step = endTag(p, end);
         } else if (end - p >= 2) {
             step = p[1] == '?' || p[1] == '!' ? markup(p, end) : startTag(p, end);
         }
@@ -409,9 +419,10 @@ XmlTokenizer::Step XmlTokenizer::declaration(char *begin, char *end)
 
 // The functions for text and tags are inline, used in this file only: folded into run(), each token costs no
 // calls of its own.
-inline XmlTokenizer::Step XmlTokenizer::text(char *begin, char *end)
+// Character data from begin to end, plain up to plainEnd.
+inline XmlTokenizer::Step XmlTokenizer::text(char *begin, char *plainEnd, char *end)
 {
-    char *const decoded = Decode(begin, end, false);
+    char *const decoded = plainEnd == end ? end : Decode(plainEnd, end, false);
     if (!decoded)
         return Step::GiveUp;
     m_pos = size_t(end - m_data.get());
@@ -655,13 +666,26 @@ inline bool XmlTokenizer::resolveAttributes()
     return true;
 }
 
-inline XmlTokenizer::Step XmlTokenizer::endTag(char *begin, char *close)
+// The end tag at begin, which ends at the first ">".
+inline XmlTokenizer::Step XmlTokenizer::endTag(char *begin, char *end)
 {
+    char *close = nullptr;
+    size_t nameStart = 0;
+    size_t nameSize = 0;
+    if (!m_open.empty()) {
+        nameStart = m_open.size() > 1 ? m_open[m_open.size() - 2].nameEnd : 0;
+        nameSize = m_open.back().nameEnd - nameStart;
+        // Usually the open element's name and ">" follow; a name holds no ">", so that one is the first.
+        if (size_t(end - begin) > 2 + nameSize && begin[2 + nameSize] == '>')
+            close = begin + 2 + nameSize;
+    }
+    if (!close)
+        close = static_cast<char *>(std::memchr(begin + 2, '>', size_t(end - begin - 2)));
+    if (!close)
+        return Step::More;
     if (m_open.empty())
         return Step::GiveUp;
     const Open open = m_open.back();
-    const size_t nameStart = m_open.size() > 1 ? m_open[m_open.size() - 2].nameEnd : 0;
-    const size_t nameSize = open.nameEnd - nameStart;
     const char *p = begin + 2;
     if (size_t(close - p) < nameSize || !SameBytes(p, m_names.data() + nameStart, nameSize))
         return Step::GiveUp;

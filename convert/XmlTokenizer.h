@@ -57,13 +57,13 @@ private:
 
     static bool scanQName(const char *p, const char *end, QName &name);
     Step run();
-    Step text(char *begin, char *end);
+    Step text(char *begin, char *plainEnd, char *end);
     Step markup(char *begin, char *end);
     Step startTag(char *begin, char *end);
     Step scanAttributes(char *&p, char *end, bool &declares);
     bool declareNamespaces();
     bool resolveAttributes();
-    Step endTag(char *begin, char *tagEnd);
+    Step endTag(char *begin, char *end);
     Step declaration(char *begin, char *end);
     bool namespaceOf(std::string_view prefix, XmlNs &ns);
     bool lookUpNamespace(std::string_view prefix, XmlNs &ns);
