@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <iterator>
-#include <tuple>
 
 namespace {
 
@@ -157,13 +156,12 @@ void SheetReader::startElement(XmlNs ns, std::string_view name, const XmlAttribu
             compact();
             m_compactAt = std::max(m_compactAt, 2 * m_cells.size());
         }
-        // A cell met twice keeps its last value.
-        RawCell &cell =
-            !m_cells.empty() && m_cells.back().first == position
-                ? (m_cells.back().second = RawCell())
-                : m_cells
-                      .emplace_back(std::piecewise_construct, std::forward_as_tuple(position), std::forward_as_tuple())
-                      .second;
+        // A cell met twice keeps its last value. A new one is built in place: moving a RawCell in costs more.
+        if (m_cells.empty() || m_cells.back().first != position)
+            m_cells.emplace_back().first = position;
+        else
+            m_cells.back().second = RawCell();
+        RawCell &cell = m_cells.back().second;
         const char *type = attributes.value(XmlNs::None, "t");
         if (type)
             cell.type = type;
