@@ -13,6 +13,7 @@
 namespace {
 
 constexpr std::int64_t MinChunkSize = 8 * 1024;
+constexpr std::int64_t GrowingFrom = 64 * 1024;
 constexpr std::int64_t MaxChunkSize = 8 * 1024 * 1024;
 const char CfbSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 const QByteArray OdsMimeType = QByteArrayLiteral("application/vnd.oasis.opendocument.spreadsheet");
@@ -25,10 +26,12 @@ QString NormalisedName(QString name)
     return name.toCaseFolded();
 }
 
-// Chunks grow with the part so that a token spanning many of them is not rescanned endlessly.
+// Small chunks at first, so that a read that stops early (a sheet at row 101, the shared strings after the last
+// one used) inflates little past its stop; then chunks grow with the part, so that a token spanning many of them
+// is not rescanned endlessly.
 std::int64_t ChunkSize(std::int64_t fed)
 {
-    return std::min(std::max(MinChunkSize, fed), MaxChunkSize);
+    return fed < GrowingFrom ? MinChunkSize : std::min(fed, MaxChunkSize);
 }
 
 // The file name as libzip takes it: in the system's encoding, but in UTF-8 on Windows, where the system's
