@@ -1,7 +1,6 @@
 #include "tests/support/TestPlatform.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -52,11 +51,6 @@ bool HasFifos()
 QByteArray ZipFileName(const QString &path)
 {
     return path.toUtf8();
-}
-
-bool IsValidFileName(const QString &name)
-{
-    return !name.isEmpty() && !name.contains(QRegularExpression(QStringLiteral(R"([<>:"/\\|?*\x00-\x1f])")));
 }
 
 bool MakeFifo(const QString &)
@@ -118,11 +112,6 @@ bool HasFifos()
 QByteArray ZipFileName(const QString &path)
 {
     return QFile::encodeName(path);
-}
-
-bool IsValidFileName(const QString &name)
-{
-    return !name.isEmpty() && !name.contains(u'/');
 }
 
 bool MakeFifo(const QString &path)

@@ -21,8 +21,6 @@ bool HasFifos();
 bool MakeFifo(const QString &path);
 // The file name as libzip takes it (UTF-8 on Windows).
 QByteArray ZipFileName(const QString &path);
-// Whether name can be a file name here (Windows refuses <>:"/\|?*).
-bool IsValidFileName(const QString &name);
 // Asks the process to stop as an operator would: SIGTERM, or Ctrl+Break on Windows.
 bool RequestStop(QProcess &process);
 // Makes a process started later by this QProcess receivable for RequestStop.
