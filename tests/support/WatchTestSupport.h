@@ -12,26 +12,16 @@
 #include <memory>
 #include <vector>
 
-// Remembers everything the core tells its window.
+// Remembers what the core tells its window that the tests look at.
 class RecordingView final : public WatchView
 {
 public:
-    struct PanelChange {
-        int folder;
-        PanelState state;
-    };
-    void panelChanged(int folder, const PanelState &state) override { panelChanges.push_back({folder, state}); }
+    void panelChanged(int, const PanelState &) override {}
     void setMainTimerInterval(int milliseconds) override { intervals.push_back(milliseconds); }
     void logLineWritten(int folder, const QString &line) override { logLines.push_back({folder, line}); }
-    void watchFolder(int folder, const QString &path, const QStringList &workbooks) override
-    {
-        watches.push_back(QString::number(folder) + u':' + path + u':' + workbooks.join(u','));
-    }
 
-    std::vector<PanelChange> panelChanges;
     std::vector<int> intervals;
     std::vector<std::pair<int, QString>> logLines;
-    QStringList watches; // "folder:path:workbook,workbook"
 };
 
 // Sets the last-write time to the given second since 1970, so tests order files without sleeping.
@@ -69,16 +59,14 @@ protected:
         SetWriteTime(folderPath + name, writeTime);
     }
 
-    // Ticks timeMain until a folder's scan has completed; returns the number of ticks.
-    int scanOnce(int tickLimit = 100000)
+    // Ticks timeMain until a folder's scan has completed.
+    void scanOnce()
     {
         int ticks = 0;
-        do {
+        do
             core->timeMain_Timer();
-            ++ticks;
-        } while ((core->ScanState() != 0 || view.intervals.back() != TranslatorCore::ScanPauseInterval) &&
-                 ticks < tickLimit);
-        return ticks;
+        while ((core->ScanState() != 0 || view.intervals.back() != TranslatorCore::ScanPauseInterval) &&
+               ++ticks < 100000);
     }
 
     // The messages of the log lines written, without their time.
