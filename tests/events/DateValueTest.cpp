@@ -4,26 +4,14 @@
 
 namespace {
 
-TEST(DateValue, SerialAndTimeOfDay)
-{
-    EXPECT_EQ(DateToSerial(QDate(1900, 1, 1)), 2.0);
-    EXPECT_EQ(SerialToDate(DateToSerial(QDate(2026, 12, 4)) + 0.999), QDate(2026, 12, 4));
-    EXPECT_EQ(SerialToDate(-0.25), QDate(1899, 12, 29));
-    EXPECT_FALSE(SerialToDate(1e300).isValid());
-    EXPECT_EQ(TimeOfDayPart(46000), 0.0);
-    EXPECT_DOUBLE_EQ(TimeOfDayPart(-0.25), 0.75);
-    EXPECT_EQ(SecondOfDay(-0.25), 18 * 3600);
-}
-
 TEST(DateValue, SecondOfDayRoundsToWholeSecondHalfUp)
 {
     const struct {
         int h, m;
         double s;
         int hour, minute, second;
-    } cases[] = {{12, 34, 56, 12, 34, 56},   {12, 0, 0, 12, 0, 0},   {23, 59, 59, 23, 59, 59},
-                 {12, 20, 0, 12, 20, 0},     {10, 0, 0, 10, 0, 0},   {12, 34, 59.6, 12, 35, 0},
-                 {12, 34, 58.4, 12, 34, 58}, {23, 59, 59.7, 0, 0, 0}};
+    } cases[] = {
+        {23, 59, 59, 23, 59, 59}, {12, 34, 59.6, 12, 35, 0}, {12, 34, 58.4, 12, 34, 58}, {23, 59, 59.7, 0, 0, 0}};
     for (const auto &c : cases) {
         for (const QDate &day : {QDate(1899, 12, 30), QDate(2026, 12, 4)}) {
             const double d = DateToSerial(day) + (c.h * 3600 + c.m * 60 + c.s) / 86400.0;
