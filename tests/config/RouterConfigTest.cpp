@@ -60,20 +60,6 @@ TEST_F(RouterConfigTest, DestinationsComeFromSectionsNamedWithABlank)
     }
 }
 
-TEST_F(RouterConfigTest, AWellFormedListIsFoundByNameWithoutCase)
-{
-    loadInputs(Record(1, "CAM 1") + Record(2, "Cam 2") + Record(3, "CAM 1") +
-               Record(4, "Stra\xC3\x9F"
-                         "e"));
-    EXPECT_EQ(Fields(config.RouterInputTable[2]), "1|A|B|2|Cam 2|10000001");
-    EXPECT_EQ(config.RouterInputTable[5].Name, QString());
-    EXPECT_EQ(find(QStringLiteral("cam 2")), 2);
-    EXPECT_EQ(find(QStringLiteral("cam 1")), 1);
-    EXPECT_EQ(find(QStringLiteral("CAM 2 ")), 0);
-    EXPECT_EQ(find(QString()), 0);
-    EXPECT_EQ(find(QStringLiteral("STRASSE")), 4);
-}
-
 TEST_F(RouterConfigTest, ARaggedListIsReadFieldByField)
 {
     // An empty line is one empty field (TextB); the second record is cut short by the end of the file.
@@ -83,6 +69,7 @@ TEST_F(RouterConfigTest, ARaggedListIsReadFieldByField)
     EXPECT_EQ(Fields(config.RouterInputTable[2]), QString::fromUtf8("0|Café|1x|0||00000000"));
     EXPECT_EQ(find(QStringLiteral("NAME ONE  ")), 1);
     EXPECT_EQ(find(QStringLiteral("Name one")), 0);
+    EXPECT_EQ(config.RouterInputTable[5].Name, QString()); // nothing left of the last load
 
     loadInputs("#TRUE#,\"no end\r\nstill");
     EXPECT_EQ(config.RouterInputTable[1].TextA, QStringLiteral("no end\r\nstill"));
@@ -90,12 +77,20 @@ TEST_F(RouterConfigTest, ARaggedListIsReadFieldByField)
     EXPECT_EQ(config.RouterInputTable[1].TextA + u'|' + config.RouterInputTable[1].TextB, QStringLiteral("a\rb|c"));
 }
 
-TEST_F(RouterConfigTest, RecordsAfter1280AreIgnoredAndAMissingListEmptiesTheTable)
+TEST_F(RouterConfigTest, NamesAreFoundWithoutCaseUpToRecord1280AndAMissingListEmptiesTheTable)
 {
-    QByteArray list;
-    for (int n = 1; n <= 1300; ++n)
+    QByteArray list = Record(1, "CAM 1") + Record(2, "Cam 2") + Record(3, "CAM 1") +
+                      Record(4, "Stra\xC3\x9F"
+                                "e");
+    for (int n = 5; n <= 1300; ++n)
         list += Record(n, "IN " + QByteArray::number(n));
     loadInputs(list);
+    EXPECT_EQ(Fields(config.RouterInputTable[2]), "1|A|B|2|Cam 2|10000001");
+    EXPECT_EQ(find(QStringLiteral("cam 2")), 2);
+    EXPECT_EQ(find(QStringLiteral("cam 1")), 1);
+    EXPECT_EQ(find(QStringLiteral("CAM 2 ")), 0);
+    EXPECT_EQ(find(QString()), 0);
+    EXPECT_EQ(find(QStringLiteral("STRASSE")), 4);
     EXPECT_EQ(find(QStringLiteral("in 1280")), 1280);
     EXPECT_EQ(find(QStringLiteral("IN 1281")), 0);
 
