@@ -81,81 +81,23 @@ private Q_SLOTS:
         }
     }
 
-    void theCloseQuestionDefaultsToNo()
-    {
-        QString seen;
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                answer.stop();
-                seen = box->windowTitle() + u'|' + box->text();
-                QTest::keyClick(box, Qt::Key_Return);
-            }
-        });
-        answer.start(0);
-        QVERIFY(!frmMain::AskCloseQuestion(nullptr));
-        QCOMPARE(seen, "Warning|Are you sure you want to close the Excel To Tavrel Utility down?");
-    }
-
-    // Either menu command opens one window however often it is given. Another application in front keeps it;
-    // activating the main window closes it, and the settings dialog's edits are lost.
-    void menuCommandOpensOneWindowClosedByTheMainWindow_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("opened");
-        QTest::newRow("Watch Folder Settings") << QStringLiteral("menuSetWatch") << QStringLiteral("frmSetWatch");
-        QTest::newRow("About") << QStringLiteral("menuAbout") << QStringLiteral("frmAbout");
-    }
-    void menuCommandOpensOneWindowClosedByTheMainWindow()
-    {
-        QFETCH(QString, command);
-        QFETCH(QString, opened);
-        const auto window = start();
-        Child<QAction>(window.get(), command)->trigger();
-        Child<QAction>(window.get(), command)->trigger();
-        const QList<QWidget *> windows = window->findChildren<QWidget *>(opened);
-        QCOMPARE(windows.size(), 1);
-        const QPointer<QWidget> dialog = windows.first();
-        QVERIFY(dialog->isWindow());
-        QVERIFY(QTest::qWaitForWindowActive(dialog));
-        if (auto *path = dialog->findChild<QLineEdit *>(QStringLiteral("txtPath1")))
-            path->setText(QStringLiteral("/changed"));
-        if (auto *version = dialog->findChild<QLabel *>(QStringLiteral("lblVERSION")))
-            QCOMPARE(version->text(), QStringLiteral(TAVREL_VERSION));
-        QApplication::setActiveWindow(nullptr);
-        QCoreApplication::processEvents();
-        QVERIFY(!dialog.isNull() && dialog->isVisible());
-
-        window->activateWindow();
-        QTRY_VERIFY(dialog.isNull());
-        QCOMPARE(window->core().WatchFolderSettings()[1].Path, DefaultWatchPath());
-        QVERIFY(!QFile::exists(TranslatorIniPath(m_dir->path())));
-    }
-
     // A failed conversion stands out with its reason until the next success; a cut-off path shows whole on hover.
     void panelShowsAFailureAndAWholeLongPath()
     {
         const auto window = start();
         auto *lastFile = Child<QLabel>(window.get(), QStringLiteral("lblLastFile1"));
-        auto *watchFolder = Child<QLabel>(window.get(), QStringLiteral("lblWatchFolder1"));
         const QColor normal = lastFile->palette().color(QPalette::WindowText);
         PanelState state = window->core().panel(1);
-        state.LastFile = QStringLiteral("Day1.xlsx not made");
-        state.LastFailure = QStringLiteral("cannot write /srv/in/Day1.TVX: No space left on device");
-        state.WatchFolder = QStringLiteral("/srv/") + QString(200, u'x') + u'/';
-        window->panelChanged(1, state);
-        QCOMPARE(lastFile->text(), state.LastFile);
-        QCOMPARE(lastFile->toolTip(), state.LastFailure);
-        QVERIFY(lastFile->palette().color(QPalette::WindowText) != normal);
-        QCOMPARE(watchFolder->toolTip(), state.WatchFolder);
-
-        state.LastFile = QStringLiteral("Day1.TVX  14:05:33");
-        state.LastFailure.clear();
-        state.WatchFolder = QStringLiteral("/srv/in/");
-        window->panelChanged(1, state);
-        QCOMPARE(lastFile->toolTip(), QString());
-        QCOMPARE(lastFile->palette().color(QPalette::WindowText), normal);
-        QCOMPARE(watchFolder->toolTip(), QString());
+        for (const bool failed : {true, false}) {
+            state.LastFile = failed ? QStringLiteral("Day1.xlsx not made") : QStringLiteral("Day1.TVX  14:05:33");
+            state.LastFailure = failed ? QStringLiteral("cannot write /srv/in/Day1.TVX: No space left") : QString();
+            state.WatchFolder = QStringLiteral("/srv/") + QString(failed ? 200 : 2, u'x') + u'/';
+            window->panelChanged(1, state);
+            QCOMPARE(lastFile->text(), state.LastFile);
+            QCOMPARE(lastFile->toolTip(), state.LastFailure);
+            QCOMPARE(lastFile->palette().color(QPalette::WindowText) != normal, failed);
+            QCOMPARE(Child<QLabel>(window.get(), "lblWatchFolder1")->toolTip(), failed ? state.WatchFolder : QString());
+        }
     }
 };
 
