@@ -72,7 +72,6 @@ private Q_SLOTS:
         QCOMPARE(path->text(), QStringLiteral("/srv/one/"));
         auto *format = child<QComboBox>(dialog, "cmbFormat1");
         QCOMPARE(format->currentIndex(), -1);
-        QCOMPARE(format->itemText(0), QStringLiteral("NRT XLSX"));
         path->setText(QStringLiteral("  /srv/a  "));
         child<QCheckBox>(dialog, "chkEnable1")->setChecked(true);
         click(dialog, "cmdOK");
@@ -94,7 +93,6 @@ private Q_SLOTS:
         const QPointer<QMessageBox> message = dialog->findChild<QMessageBox *>(QStringLiteral("msgNotSaved"));
         QVERIFY(message != nullptr);
         QTRY_COMPARE(QApplication::activeWindow(), message.data());
-        QCOMPARE(message->icon(), QMessageBox::Warning);
         QCOMPARE(message->text(), "The watch folder settings could not be saved to " + QDir::toNativeSeparators(ini()) +
                                       ": cannot be read: file to open is a directory");
         message->button(QMessageBox::Ok)->click();
