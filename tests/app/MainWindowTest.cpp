@@ -81,6 +81,23 @@ private Q_SLOTS:
         }
     }
 
+    // An operator pressing Enter at an unattended station must not stop it.
+    void theCloseQuestionDefaultsToNo()
+    {
+        QString seen;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                answer.stop();
+                seen = box->windowTitle() + u'|' + box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        answer.start(0);
+        QVERIFY(!frmMain::AskCloseQuestion(nullptr));
+        QCOMPARE(seen, "Warning|Are you sure you want to close the Excel To Tavrel Utility down?");
+    }
+
     // A failed conversion stands out with its reason until the next success; a cut-off path shows whole on hover.
     void panelShowsAFailureAndAWholeLongPath()
     {

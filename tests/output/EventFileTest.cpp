@@ -13,6 +13,15 @@ namespace {
 // Full records of real events are checked byte for byte by the golden files of the conversion tests; replacing
 // the file whole or not at all by the full-disk table of the fault tests.
 
+TEST(EventFile, IsNamedAfterTheWorkbookUpToItsFirstDot)
+{
+    for (const auto &[workbook, eventFile] : {std::pair{"Day 1.final.xlsx", "Day 1.TVX"},
+                                              {"day2.XLSX", "day2.TVX"},
+                                              {"Schedule", "Schedule.TVX"},
+                                              {".x.xlsx", ".TVX"}})
+        EXPECT_EQ(EventFileName(QString::fromUtf8(workbook)), QString::fromUtf8(eventFile));
+}
+
 EventRecord KeyOnly(const QString &key)
 {
     EventRecord event;
