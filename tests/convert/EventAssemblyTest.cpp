@@ -49,12 +49,9 @@ TEST(EventTiming, MidnightWrapAndBoundaries)
     };
     for (const auto &c : cases) {
         const EventTiming t = ComputeEventTiming(Row(c.start, c.end), c.today);
-        EXPECT_EQ(t.StartTC, c.startTC);
-        EXPECT_EQ(t.DurationTC, c.durationTC) << c.startTC;
-        EXPECT_EQ(t.CrossesMidnight, c.crosses) << c.startTC;
-        EXPECT_EQ(t.EndsNextDay, c.crosses) << c.startTC;
-        EXPECT_DOUBLE_EQ(t.EndSeconds, c.endSeconds) << c.startTC;
-        EXPECT_EQ(t.EndDayIndex, c.endDayIndex) << c.startTC;
+        EXPECT_EQ(
+            std::tuple(t.StartTC, t.DurationTC, t.CrossesMidnight, t.EndsNextDay, t.EndSeconds, t.EndDayIndex),
+            std::tuple(QString(c.startTC), QString(c.durationTC), c.crosses, c.crosses, c.endSeconds, c.endDayIndex));
     }
     EXPECT_EQ(TimeOfDayTimecode(46360 + 12.0 / 24 + 20.0 / 1440), "12:20:00;00");
     EXPECT_EQ(TimeOfDayTimecode(0.416666666666667), "10:00:00;00"); // as one writer rounds 10:00

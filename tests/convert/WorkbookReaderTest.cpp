@@ -33,20 +33,12 @@ class WorkbookReaderTest : public testing::Test
 {
 protected:
     QString path(const QString &name = QStringLiteral("book.xlsx")) const { return m_dir.filePath(name); }
-    QString write(const QString &name, const QByteArray &bytes) const
-    {
-        WriteBytes(path(name), bytes);
-        return path(name);
-    }
     SheetCellsResult read(const XlsxParts &parts, std::int64_t limit = InflatedXmlLimit)
     {
         EXPECT_TRUE(WriteZip(path(), parts));
         return ReadFirstSheetCells(path(), CellWindow{1, 100, {}}, limit);
     }
-    SheetCellsResult readSheet(const QString &sheetData, const QStringList &sharedStrings = {})
-    {
-        return read(TestWorkbookParts(sheetData, sharedStrings));
-    }
+    SheetCellsResult readSheet(const QString &rows) { return read(TestWorkbookParts(rows)); }
 
     QTemporaryDir m_dir;
 };
@@ -65,7 +57,6 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
         XlsxParts parts;
         CellValue a1; // the only cell, or none when empty
     } cases[] = {
-        {"minimal", Plain(), Text("hello")},
         {"absolute and ../ targets, parts outside xl/",
          {{"_rels/.rels", Rels(Rel("r1", "officeDocument", "/book/main.xml"))},
           {"book/main.xml", WorkbookXml(R"(<sheet name="S" sheetId="1" r:id="s"/>)")},
@@ -75,22 +66,18 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
           {"text/table.xml", SstXml("<si><t>found</t></si>")},
           {"xl/sharedStrings.xml", SstXml("<si><t>not this</t></si>")}},
          Text("found")},
-        {"first sheet element, not lowest sheetId or active tab",
-         Plain({{"xl/workbook.xml",
-                 WorkbookXml(R"(<sheet name="B" sheetId="2" state="hidden" r:id="rId2"/>)"
-                             R"(<sheet name="A" sheetId="1" r:id="rId1"/>)")
-                     .replace("<sheets>", "<bookViews><workbookView activeTab='1'/></bookViews><sheets>")},
+        {"first sheet element, not lowest sheetId nor visible",
+         Plain({{"xl/workbook.xml", WorkbookXml(R"(<sheet name="B" sheetId="2" state="hidden" r:id="rId2"/>)"
+                                                R"(<sheet name="A" sheetId="1" r:id="rId1"/>)")},
                 {"xl/_rels/workbook.xml.rels", Rels(Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
                                                     Rel("rId2", "worksheet", "worksheets/sheet2.xml"))},
                 {"xl/worksheets/sheet2.xml", SheetXml(R"(<row r="1"><c r="A1"><v>2</v></c></row>)")}}),
          Number(2)},
         {"strict namespaces", strict, Text("strict")},
-        {"byte-order mark, prefixed elements, wrong dimension, other namespaces ignored",
-         Plain({{"xl/worksheets/sheet1.xml",
-                 "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<x:worksheet xmlns:x='" + MainNs +
-                     "' xmlns:o='urn:other'><x:dimension ref='Z99'/><x:sheetData><x:row r='1'><x:c r='A1'><x:v>1</x:v>"
-                     "</x:c><o:c r='B1'><x:v>5</x:v></o:c><x:c r='C1'><o:v>6</o:v></x:c></x:row></x:sheetData>"
-                     "</x:worksheet>"}}),
+        {"elements of other namespaces ignored",
+         Plain(
+             {{"xl/worksheets/sheet1.xml", SheetXml(R"(<row r="1" xmlns:o="urn:o"><c r="A1"><v>1</v></c>)"
+                                                    R"(<o:c r="B1"><v>5</v></o:c><c r="C1"><o:v>6</o:v></c></row>)")}}),
          Number(1)},
         {"percent-encoded target",
          Plain({{"xl/worksheets/sheet1.xml", SheetXml(QString())},
@@ -111,15 +98,15 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
         const SheetCellsResult result = read(c.parts);
         ASSERT_TRUE(result.ok()) << c.name << ": " << result.error.toStdString();
         EXPECT_EQ(result.cells.size(), c.a1.type == CellValue::Type::Empty ? 0u : 1u) << c.name;
-        EXPECT_TRUE(SameCell(At(result, 1, 1), c.a1)) << c.name;
+        EXPECT_EQ(At(result, 1, 1), c.a1) << c.name;
     }
 
     XlsxParts renamed = Plain();
     for (auto &[name, content] : renamed)
         name = name.toUpper().replace(u'/', u'\\');
-    EXPECT_TRUE(SameCell(At(read(renamed), 1, 1), Text("hello"))) << "archive names in upper case with \\";
+    EXPECT_EQ(At(read(renamed), 1, 1), Text("hello")) << "archive names in upper case with \\";
     renamed.emplace_back("XL/WORKSHEETS/SHEET1.XML", SheetXml(QString()));
-    EXPECT_TRUE(SameCell(At(read(renamed), 1, 1), Text("hello"))) << "of names differing in case the first counts";
+    EXPECT_EQ(At(read(renamed), 1, 1), Text("hello")) << "of names differing in case the first counts";
 }
 
 // ---- Cell values ---------------------------------------------------------------------------------------------
@@ -129,58 +116,49 @@ TEST_F(WorkbookReaderTest, CellTypes)
     const struct {
         const char *attributes, *content;
         CellValue value;
-    } cases[] = {{"", "<v>12.5</v>", Number(12.5)},
-                 {"t='n'", "<v> +7 </v>", Number(7)},
-                 {"", "<v>&#9;-1.5E+3&#10;</v>", Number(-1500)},
+    } cases[] = {{"t='n'", "<v>&#9;+1.5E+3&#10;</v>", Number(1500)},
                  {"", "<f>1+1</f><v>2</v>", Number(2)},
                  {"", "<v>INF</v>", Error()},
-                 {"", "<v>1e999</v>", Error()},
                  {"", "<v>12 kg</v>", Error()},
                  {"", "<v></v>", CellValue()},
-                 {"s='3'", "", CellValue()},
-                 {"t='s'", "<v>0</v>", Text("zero")},
-                 {"t='s'", "<v> 1 </v>", Text("")},
                  {"t='s'", "<v>+0</v>", Text("zero")},
-                 {"t='s'", "<v>2</v>", Text("a_b\t")},
+                 {"t='s'", "<v> 1 </v>", Text("")},
+                 {"t='s'", "<v>2</v>", Text("a_b\tc")},
                  {"t='s'", "<v>3</v>", Error()},
                  {"t='s'", "<v>1.0</v>", Error()},
-                 {"t='s'", "", CellValue()},
                  {"t='inlineStr'", "<is><t> a </t><r><t>b</t></r><rPh><t>x</t></rPh><r><t>c_x000D_</t></r></is>",
                   Text(" a bc\r")},
                  {"t='inlineStr'", "<v>from v</v>", Text("from v")},
                  {"t='str'", "<f>A2</f><v>x_x005F_x0041_</v>", Text("x_x0041_")},
                  {"t='b'", "<v>1</v>", Boolean(true)},
-                 {"t='b'", "<v>0</v>", Boolean(false)},
                  {"t='b'", "<v>true</v>", Error()},
                  {"t='e'", "<v>#N/A</v>", Error()},
                  {"t='d'", "<v>2024-03-01T06:00:00</v>", Number(45352.25)},
-                 {"t='d'", "<v>soon</v>", Error()},
                  {"t='date'", "<v>1</v>", Error()}};
+    XlsxParts parts = Plain({{"xl/sharedStrings.xml",
+                              SstXml("<si><t>zero</t></si><si/><si><t>a_x005F_b</t><r><rPr><b/></rPr><t>_x0009_</t></r>"
+                                     "<r><t>c</t></r><rPh><t>ignored</t></rPh><phoneticPr fontId='1'/></si>")}});
     for (const auto &c : cases) {
         const QString cell =
             QStringLiteral("<c r='A1' %1>%2</c>").arg(QLatin1String(c.attributes), QLatin1String(c.content));
-        const SheetCellsResult result = readSheet(
-            "<row r='1'>" + cell + "</row>", {QStringLiteral("zero"), QString(), QStringLiteral("a_x005F_b_x0009_")});
+        SetPart(parts, "xl/worksheets/sheet1.xml", SheetXml("<row r='1'>" + cell + "</row>"));
+        const SheetCellsResult result = read(parts);
         ASSERT_TRUE(result.ok()) << result.error.toStdString();
-        EXPECT_TRUE(SameCell(At(result, 1, 1), c.value)) << cell.toStdString();
+        EXPECT_EQ(At(result, 1, 1), c.value) << cell.toStdString();
     }
 }
 
 TEST(WorkbookValues, IsoDatesGiveDaySerials)
 {
     const std::pair<const char *, double> cases[] = {{"1899-12-30", 0},
-                                                     {"1899-12-29", -1},
                                                      {"2024-02-29", 45351},
-                                                     {"2024-03-01T12:00:00", 45352.5},
                                                      {"2014-02-14T08:27:48.765Z", 41684 + 30468.765 / 86400},
                                                      {"2024-03-01T23:30:00+05:30", 45352 + 23.5 / 24},
-                                                     {"2024-03-01T23:30:00-0800", 45352 + 23.5 / 24},
                                                      {" 12:00:00 ", 0.5},
-                                                     {"00:00:00.5", 0.5 / 86400},
                                                      {"PT0H11M0.000S", 11.0 / 1440},
-                                                     {"PT36H", 1.5},
                                                      {"P1DT12H30M", 1.5 + 30.0 / 1440},
-                                                     {"-PT12H", -0.5}};
+                                                     {"-PT36H", -1.5},
+                                                     {"1899-12-29T00:00:00-08", -1}};
     for (const auto &[text, serial] : cases) {
         const std::optional<double> parsed = ParseIsoDateValue(text);
         ASSERT_TRUE(parsed.has_value()) << text;
@@ -192,111 +170,68 @@ TEST(WorkbookValues, IsoDatesGiveDaySerials)
         EXPECT_FALSE(ParseIsoDateValue(text).has_value()) << text;
 }
 
-TEST_F(WorkbookReaderTest, PositionsFollowRowElementsAndReferences)
+TEST_F(WorkbookReaderTest, PositionsFollowRowElementsAndReferencesUpToTheFirstRowAboveHundred)
 {
     // No r: next positions; lower case; a cell whose reference names another row stays in its row element;
-    // rows out of order; a repeated row merges; a repeated cell keeps its last value.
+    // rows out of order; a repeated row merges; a repeated cell keeps its last value; nothing after row 101 counts.
     const SheetCellsResult result = readSheet(
         R"(<row><c><v>1</v></c><c><v>2</v></c></row><row><c r="c9"><v>3</v></c><c><v>4</v></c></row>)"
-        R"(<row r="7"><c r="B7"><v>5</v></c></row><row><c r="A1"><v>6</v></c></row>)"
-        R"(<row r="20"><c r="A20"><v>7</v></c><c r="B20"><v>8</v></c></row><row r="10"><c r="A10"><v>9</v></c></row>)"
-        R"(<row r="20"><c r="B20"><v>10</v></c><c r="C20"><v>11</v></c><c r="C20"/></row>)");
+        R"(<row r="7"><c r="B7"><v>5</v></c></row><row><c r="A1"><v>6</v></c></row><row r="20"><c r="A20"><v>7</v>)"
+        R"(</c><c r="B20"><v>8</v></c></row><row r="10"><c r="A10"><v>9</v></c></row><row r="20"><c r="B20">)"
+        R"(<v>10</v></c><c r="C20"><v>11</v></c><c r="C20"/></row><row r="100"><c r="A100"><v>12</v></c></row>)"
+        R"(<row r="101"/><row r="50"><c r="A50"><v>13</v></c></row><row r="102"><c></row>)");
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    const std::map<CellPosition, double> expected = {{{1, 1}, 1}, {{1, 2}, 2},  {{2, 3}, 3},   {{2, 4}, 4}, {{7, 2}, 5},
-                                                     {{8, 1}, 6}, {{20, 1}, 7}, {{20, 2}, 10}, {{10, 1}, 9}};
+    const std::map<CellPosition, double> expected = {{{1, 1}, 1},  {{1, 2}, 2},   {{2, 3}, 3},  {{2, 4}, 4},
+                                                     {{7, 2}, 5},  {{8, 1}, 6},   {{20, 1}, 7}, {{20, 2}, 10},
+                                                     {{10, 1}, 9}, {{100, 1}, 12}};
     ASSERT_EQ(result.cells.size(), expected.size());
     for (const auto &[position, number] : expected)
-        EXPECT_TRUE(SameCell(At(result, position.first, position.second), Number(number)))
+        EXPECT_EQ(At(result, position.first, position.second), Number(number))
             << position.first << "," << position.second;
-}
-
-TEST_F(WorkbookReaderTest, SheetParsingStopsAtTheFirstRowAboveHundred)
-{
-    const SheetCellsResult result = readSheet(R"(<row r="100"><c r="A100"><v>1</v></c></row><row r="101"/>)"
-                                              R"(<row r="50"><c r="A50"><v>2</v></c></row><row r="102"><c></row>)");
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    EXPECT_EQ(result.cells.size(), 1u);
-    EXPECT_TRUE(SameCell(At(result, 100, 1), Number(1)));
-
-    const SheetCellsResult broken = readSheet(R"(<row r="99"><c></row><row r="101"/>)");
-    EXPECT_TRUE(broken.error.startsWith(QLatin1String("damaged workbook: "))) << broken.error.toStdString();
-}
-
-TEST_F(WorkbookReaderTest, SharedStringsEveryItemCountsAndReadingStopsAfterTheLastUsed)
-{
-    const QByteArray items = "<si/><si><t>plain</t><r><rPr><b/></rPr><t>-run</t></r><rPh><t>ignored</t></rPh>"
-                             "<phoneticPr fontId='1'/></si><si><r><t xml:space='preserve'> a </t></r></si>";
-    XlsxParts parts = TestWorkbookParts(R"(<row r="5"><c r="J5" t="s"><v>1</v></c><c r="K5" t="s"><v>0</v></c>)"
-                                        R"(<c r="L5" t="s"><v>2</v></c></row><row r="101"><c r="A101" t="s">)"
-                                        R"(<v>3</v></c></row>)");
-    SetPart(parts, "xl/sharedStrings.xml", SstXml(items + "<si><t>broken</si>")); // broken after the last item used
-    SheetCellsResult result = read(parts);
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    EXPECT_TRUE(SameCell(At(result, 5, 10), Text("plain-run")));
-    EXPECT_TRUE(SameCell(At(result, 5, 11), Text(QString())));
-    EXPECT_TRUE(SameCell(At(result, 5, 12), Text(" a ")));
-
-    SetPart(parts, "xl/worksheets/sheet1.xml", SheetXml(R"(<row r="5"><c r="J5" t="s"><v>3</v></c></row>)"));
-    EXPECT_TRUE(read(parts).error.startsWith(QLatin1String("damaged workbook: ")));
 }
 
 // ---- Unreadable workbooks ------------------------------------------------------------------------------------
 
 // Zip bombs and other hostile workbooks are checked against their time and memory limits by scripts/hostile-limits.
-TEST_F(WorkbookReaderTest, ReasonsForFilesThatAreNoWorkbook)
+TEST_F(WorkbookReaderTest, AFileThatIsNoReadableWorkbookGivesTheReason)
 {
+    const XlsxParts parts = TestWorkbookParts(R"(<row r="5"><c r="J5" t="s"><v>1</v></c></row>)", {"x", "y"});
+    const auto zipped = [&](const char *name = "", const QByteArray &content = {}) { // replaced, or removed when null
+        XlsxParts changed = parts;
+        content.isNull() ? RemovePart(changed, name) : SetPart(changed, name, content);
+        EXPECT_TRUE(WriteZip(path(), changed));
+        return ReadBytes(path());
+    };
+    const QByteArray whole = zipped();
+    const std::pair<QByteArray, QString> cases[] = {
+        // a reason ending in ": " is a prefix
+        {"", "not an xlsx workbook"},
+        {"VR,Start\r\n5,10:00\r\n", "not an xlsx workbook"},
+        {QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(504, 0), "encrypted workbook"},
+        {whole.left(whole.size() / 2), "damaged workbook: "}, // cut off, never mistaken for another kind
+        {zipped("_rels/.rels", {}), "damaged workbook: missing part _rels/.rels"},
+        {zipped("xl/sharedStrings.xml", {}), "damaged workbook: missing part xl/sharedStrings.xml"},
+        {zipped("_rels/.rels", Rels(Rel("r", "extended-properties", "docProps/app.xml"))), "damaged workbook: "},
+        {zipped("xl/_rels/workbook.xml.rels", Rels(Rel("rId7", "worksheet", "s.xml"))), "damaged workbook: "},
+        {zipped("xl/workbook.xml", "<workbook xmlns='" + MainNs + "'/>"), "damaged workbook: "},
+        {zipped("xl/worksheets/sheet1.xml", SheetXml("<row><c></row>")), "damaged workbook: "},
+        {zipped("xl/sharedStrings.xml", SstXml("<si><t>x</t></si><si><t>y</si>")), "damaged workbook: "},
+        {zipped("xl/worksheets/sheet1.xml", "<!DOCTYPE worksheet>" + SheetXml(QString())),
+         "damaged workbook: DTD not allowed"},
+    };
+    for (const auto &[bytes, reason] : cases) {
+        WriteBytes(path(), bytes);
+        const WorkbookCells result = ReadWorkbookCells(path());
+        EXPECT_TRUE(reason.endsWith(QLatin1String(": ")) ? result.error.startsWith(reason) : result.error == reason)
+            << result.error.toStdString() << " for " << reason.toStdString();
+        EXPECT_EQ(result.rows[0][ColumnJ], CellValue()) << reason.toStdString();
+    }
     EXPECT_EQ(ReadWorkbookCells(path("missing.xlsx")).error, "file not found");
-    EXPECT_EQ(ReadWorkbookCells(write("empty.xlsx", {})).error, "not an xlsx workbook");
-    EXPECT_EQ(ReadWorkbookCells(write("text.xlsx", "VR,Start\r\n5,10:00\r\n")).error, "not an xlsx workbook");
-    EXPECT_EQ(ReadWorkbookCells(write("cfb.xlsx", QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(504, 0))).error,
-              "encrypted workbook");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.xlsx")));
     EXPECT_EQ(ReadWorkbookCells(path("folder.xlsx")).error, "is a folder");
     if (HasFifos()) { // opening one would wait for a writer
         ASSERT_TRUE(MakeFifo(path("pipe.xlsx")));
         EXPECT_EQ(ReadWorkbookCells(path("pipe.xlsx")).error, "not an xlsx workbook");
-    }
-
-    // An archive cut off anywhere is damaged, never mistaken for another kind of file.
-    ASSERT_TRUE(WriteTestWorkbook(path(), HelloRow));
-    QFile whole(path());
-    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
-    const QByteArray bytes = whole.readAll();
-    for (qsizetype cut : {qsizetype(4), bytes.size() / 2, bytes.size() - 1}) {
-        const QString error = ReadWorkbookCells(write("truncated.xlsx", bytes.left(cut))).error;
-        EXPECT_TRUE(error.startsWith(QLatin1String("damaged workbook: "))) << cut << " " << error.toStdString();
-    }
-}
-
-TEST_F(WorkbookReaderTest, DamagedWorkbookGivesTheReason)
-{
-    using Damage = std::function<void(XlsxParts &)>;
-    const auto removed = [](const char *name) -> Damage { return [=](XlsxParts &p) { RemovePart(p, name); }; };
-    const auto replaced = [](const char *name, const QByteArray &content) -> Damage {
-        return [=](XlsxParts &p) { SetPart(p, name, content); };
-    };
-    const std::pair<Damage, QByteArray> cases[] = {
-        // a reason ending in ": " is a prefix
-        {removed("_rels/.rels"), "damaged workbook: missing part _rels/.rels"},
-        {removed("xl/workbook.xml"), "damaged workbook: missing part xl/workbook.xml"},
-        {removed("xl/worksheets/sheet1.xml"), "damaged workbook: missing part xl/worksheets/sheet1.xml"},
-        {removed("xl/sharedStrings.xml"), "damaged workbook: missing part xl/sharedStrings.xml"},
-        {replaced("_rels/.rels", Rels(Rel("r", "extended-properties", "docProps/app.xml"))), "damaged workbook: "},
-        {replaced("xl/_rels/workbook.xml.rels", Rels(Rel("rId7", "worksheet", "s.xml"))), "damaged workbook: "},
-        {replaced("xl/workbook.xml", "<workbook xmlns='" + MainNs + "'/>"), "damaged workbook: "},
-        {replaced("xl/worksheets/sheet1.xml", SheetXml("<row><c></row>")), "damaged workbook: "},
-        {replaced("xl/worksheets/sheet1.xml", "<!DOCTYPE worksheet>" + SheetXml(QString())),
-         "damaged workbook: DTD not allowed"},
-    };
-    for (const auto &[damage, reason] : cases) {
-        XlsxParts parts = TestWorkbookParts(R"(<row r="5"><c r="J5" t="s"><v>0</v></c></row>)", {QStringLiteral("x")});
-        damage(parts);
-        const SheetCellsResult result = read(parts);
-        const QString expected = QString::fromUtf8(reason);
-        EXPECT_TRUE(expected.endsWith(QLatin1String(": ")) ? result.error.startsWith(expected)
-                                                           : result.error == expected)
-            << result.error.toStdString() << " for " << reason.constData();
-        EXPECT_TRUE(result.cells.empty());
     }
 }
 
@@ -305,11 +240,13 @@ TEST_F(WorkbookReaderTest, DamagedWorkbookGivesTheReason)
 TEST_F(WorkbookReaderTest, LimitCountsTheInflatedBytesTheReadNeeds)
 {
     // Needed: the relationships, the workbook up to its first sheet element, the sheet up to the end of the first
-    // row above 100, the shared strings up to the end of the last item used; never [Content_Types].xml.
+    // row above 100, the shared strings up to the end of the last item used; never [Content_Types].xml. The item
+    // used is long, so that the last part starts with more budget than half a chunk.
     const QByteArray stop = "<row r=\"101\"/>";
+    const QString used(5000, u'u');
     XlsxParts parts = TestWorkbookParts(R"(<row r="5"><c r="J5" t="s"><v>0</v></c></row>)" + QString::fromUtf8(stop) +
                                             QString(1000, u' '),
-                                        {QStringLiteral("used"), QStringLiteral("unused")});
+                                        {used, QStringLiteral("unused")});
     std::int64_t needed = 0;
     for (const auto &[name, content] : parts) {
         if (name == QLatin1String("xl/worksheets/sheet1.xml"))
@@ -323,7 +260,7 @@ TEST_F(WorkbookReaderTest, LimitCountsTheInflatedBytesTheReadNeeds)
     }
     const SheetCellsResult result = read(parts, needed);
     ASSERT_TRUE(result.ok()) << result.error.toStdString();
-    EXPECT_TRUE(SameCell(At(result, 5, 10), Text("used")));
+    EXPECT_EQ(At(result, 5, 10), Text(used));
     EXPECT_EQ(read(parts, needed - 1).error, "workbook too large");
 }
 

@@ -3,7 +3,6 @@
 #include "convert/WorkbookCells.h"
 #include "tests/support/Files.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -20,16 +19,9 @@ inline void PrintTo(const CellValue &cell, std::ostream *out)
          << cell.boolean << '}';
 }
 
-// Numbers agree to 1e-9 relative; an error's text is informative and not compared.
-inline testing::AssertionResult SameCell(const CellValue &actual, const CellValue &expected)
+// An error's text is informative and not compared.
+inline bool operator==(const CellValue &a, const CellValue &b)
 {
-    using Type = CellValue::Type;
-    if (actual.type == expected.type &&
-        (actual.type != Type::Number ||
-         std::abs(actual.number - expected.number) <= 1e-9 * std::max(1.0, std::abs(expected.number))) &&
-        (actual.type != Type::Text || actual.text == expected.text) &&
-        (actual.type != Type::Boolean || actual.boolean == expected.boolean))
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "got " << testing::PrintToString(actual) << ", expected "
-                                       << testing::PrintToString(expected);
+    return a.type == b.type && a.number == b.number && a.boolean == b.boolean &&
+           (a.type == CellValue::Type::Error || a.text == b.text);
 }

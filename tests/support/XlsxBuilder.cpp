@@ -92,13 +92,11 @@ bool WriteOneEventSchedule(const QString &path)
 
 void SetPart(XlsxParts &parts, const QString &name, const QByteArray &content)
 {
-    for (auto &part : parts) {
-        if (part.first == name) {
-            part.second = content;
-            return;
-        }
-    }
-    parts.emplace_back(name, content);
+    const auto found = std::find_if(parts.begin(), parts.end(), [&](const auto &part) { return part.first == name; });
+    if (found == parts.end())
+        parts.emplace_back(name, content);
+    else
+        found->second = content;
 }
 
 void RemovePart(XlsxParts &parts, const QString &name)
@@ -115,11 +113,6 @@ QString InlineStringCell(const QString &ref, const QString &text)
 {
     return QStringLiteral(R"(<c r="%1" t="inlineStr"><is><t xml:space="preserve">%2</t></is></c>)")
         .arg(ref, text.toHtmlEscaped());
-}
-
-QString SharedStringCell(const QString &ref, int index)
-{
-    return QStringLiteral(R"(<c r="%1" t="s"><v>%2</v></c>)").arg(ref).arg(index);
 }
 
 QString RowXml(int row, const QString &cellsXml)

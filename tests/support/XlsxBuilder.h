@@ -44,9 +44,8 @@ void SetPart(XlsxParts &parts, const QString &name, const QByteArray &content);
 // Removes the entry called name (exact match).
 void RemovePart(XlsxParts &parts, const QString &name);
 
-// One cell's XML: a number (value written as given), an inline string, and a shared-string index.
+// One cell's XML: a number (value written as given) and an inline string.
 QString NumberCell(const QString &ref, const QString &value);
 QString InlineStringCell(const QString &ref, const QString &text);
-QString SharedStringCell(const QString &ref, int index);
 // A row element with the given cells' XML.
 QString RowXml(int row, const QString &cellsXml);

@@ -12,7 +12,7 @@
 #include <string_view>
 
 struct XmlReading {
-    enum class Verdict { Read, GaveUp, BadXml, DtdRefused, OutOfMemory };
+    enum class Verdict { Read, GaveUp }; // GaveUp: the tokenizer gave up, or expat found the XML wrong
     Verdict verdict = Verdict::Read;
     std::int64_t finishedAt = -1; // when the handler finished
     size_t calls = 0;             // parse calls up to the verdict
@@ -36,14 +36,6 @@ XmlReading ReadXml(std::string_view xml, size_t chunk, XmlPartHandler &handler)
             reading.verdict = XmlReading::Verdict::GaveUp;
         else if (handler.finished())
             reading.finishedAt = parser.finishedAt();
-        if constexpr (std::is_same_v<Parser, XmlPartParser>) {
-            if (status == Status::BadXml)
-                reading.verdict = XmlReading::Verdict::BadXml;
-            else if (status == Status::DtdRefused)
-                reading.verdict = XmlReading::Verdict::DtdRefused;
-            else if (status == Status::OutOfMemory)
-                reading.verdict = XmlReading::Verdict::OutOfMemory;
-        }
         return reading;
     }
 }
@@ -64,35 +56,27 @@ class XmlEventRecorder : public XmlPartHandler
 {
 public:
     explicit XmlEventRecorder(int finishAfter = 0) : m_finishAfter(finishAfter) {}
-    std::string events;
 
     void startElement(XmlNs ns, std::string_view name, const XmlAttributes &attributes) override
     {
-        flush();
-        events += '<';
-        put(ns, name);
+        put("<", ns, name);
         for (const XmlAttribute &attribute : attributes) {
-            events += ' ';
-            put(attribute.ns, attribute.name);
-            events += "=\"";
-            events += attribute.value;
-            events += '"';
+            put(" ", attribute.ns, attribute.name);
+            m_events.append("=\"").append(attribute.value).append("\"");
         }
-        events += '>';
+        m_events += '>';
         counted();
     }
     void endElement(XmlNs ns, std::string_view name) override
     {
-        flush();
-        events += "</";
-        put(ns, name);
-        events += '>';
+        put("</", ns, name);
+        m_events += '>';
         counted();
     }
     void characters(std::string_view text) override { m_text += text; }
     bool forget() override
     {
-        events.clear();
+        m_events.clear();
         m_text.clear();
         m_count = 0;
         return true;
@@ -100,22 +84,18 @@ public:
     // The events up to the end, character data included.
     std::string all()
     {
-        flush();
-        return events;
+        put("", XmlNs::None, {});
+        return m_events;
     }
 
 private:
-    void put(XmlNs ns, std::string_view name)
+    void put(const char *before, XmlNs ns, std::string_view name)
     {
         static constexpr const char *Names[] = {"", "main:", "r:", "pkg:", "other:"};
-        events += Names[int(ns)];
-        events += name;
-    }
-    void flush()
-    {
         if (!m_text.empty())
-            events += "[" + m_text + "]";
+            m_events.append("[").append(m_text).append("]");
         m_text.clear();
+        m_events.append(before).append(Names[int(ns)]).append(name);
     }
     void counted()
     {
@@ -125,5 +105,5 @@ private:
 
     int m_finishAfter;
     int m_count = 0;
-    std::string m_text;
+    std::string m_events, m_text;
 };
