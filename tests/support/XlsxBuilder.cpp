@@ -122,44 +122,27 @@ QString RowXml(int row, const QString &cellsXml)
 
 QByteArray CompoundFileBytes(const QStringList &streamNames)
 {
+    // Only what a reader of the directory needs: the signature, 512-byte sectors, the FAT in sector 0 (the
+    // header's first FAT entry, left 0), the directory from sector 1 on with its chain, and each entry's name and
+    // type.
     constexpr int SectorSize = 512;
-    constexpr quint32 EndOfChain = 0xFFFFFFFE, FatSector = 0xFFFFFFFD, Free = 0xFFFFFFFF;
-    const auto put16 = [](QByteArray &bytes, int at, quint16 value) { qToLittleEndian(value, bytes.data() + at); };
-    const auto put32 = [](QByteArray &bytes, int at, quint32 value) { qToLittleEndian(value, bytes.data() + at); };
-
     const QStringList names = QStringList{QStringLiteral("Root Entry")} + streamNames;
     const int directorySectors = int((names.size() + 3) / 4);
-    QByteArray header(SectorSize, '\0');
-    header.replace(0, 8, QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
-    put16(header, 24, 0x3E);   // minor version
-    put16(header, 26, 3);      // major version: 512-byte sectors
-    put16(header, 28, 0xFFFE); // little-endian
-    put16(header, 30, 9);      // sector shift
-    put16(header, 32, 6);      // mini sector shift
-    put32(header, 44, 1);      // one FAT sector
-    put32(header, 48, 1);      // the directory starts in sector 1
-    put32(header, 56, 0x1000);
-    put32(header, 60, EndOfChain);
-    put32(header, 68, EndOfChain);
-    for (int i = 0; i < 109; ++i)
-        put32(header, 76 + 4 * i, i == 0 ? 0 : Free);
-
-    QByteArray fat(SectorSize, '\xFF');
-    put32(fat, 0, FatSector);
+    QByteArray bytes((2 + directorySectors) * SectorSize, '\0');
+    const auto put16 = [&bytes](int at, quint16 value) { qToLittleEndian(value, bytes.data() + at); };
+    const auto put32 = [&bytes](int at, quint32 value) { qToLittleEndian(value, bytes.data() + at); };
+    bytes.replace(0, 8, QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
+    put16(30, 9); // sector shift
+    put32(48, 1); // first directory sector
     for (int s = 1; s <= directorySectors; ++s)
-        put32(fat, 4 * s, s == directorySectors ? EndOfChain : quint32(s + 1));
-
-    QByteArray directory(directorySectors * SectorSize, '\0');
+        put32(SectorSize + 4 * s, s == directorySectors ? 0xFFFFFFFE : quint32(s + 1)); // end of chain, or next
     for (int i = 0; i < names.size(); ++i) {
-        const int at = i * 128;
-        const QString &name = names[i];
-        for (int c = 0; c < name.size() && c < 31; ++c)
-            put16(directory, at + 2 * c, name[c].unicode());
-        put16(directory, at + 64, quint16(2 * (std::min<int>(int(name.size()), 31) + 1)));
-        directory[at + 66] = char(i == 0 ? 5 : 2); // root storage, then streams
-        for (int link = 68; link < 80; link += 4)
-            put32(directory, at + link, Free); // no siblings, no child
-        put32(directory, at + 116, EndOfChain);
+        const int at = (2 * SectorSize) + i * 128;
+        const QString name = names[i].left(31);
+        for (int c = 0; c < name.size(); ++c)
+            put16(at + 2 * c, name[c].unicode());
+        put16(at + 64, quint16(2 * (name.size() + 1)));
+        bytes[at + 66] = char(i == 0 ? 5 : 2); // root storage, then streams
     }
-    return header + fat + directory;
+    return bytes;
 }
