@@ -24,11 +24,8 @@ double At(int h, int m, int s = 0)
 ScheduleRow Row(double start, double end)
 {
     ScheduleRow row;
-    row.VrNumber = 5;
     row.StartTime = start;
     row.EndTime = end;
-    row.EventName = QStringLiteral("News");
-    row.SourceName = QStringLiteral("CAM 1");
     return row;
 }
 

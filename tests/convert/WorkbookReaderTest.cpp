@@ -219,12 +219,13 @@ TEST_F(WorkbookReaderTest, AFileThatIsNoReadableWorkbookGivesTheReason)
         {zipped("xl/worksheets/sheet1.xml", "<!DOCTYPE worksheet>" + SheetXml(QString())),
          "damaged workbook: DTD not allowed"},
     };
-    for (const auto &[bytes, reason] : cases) {
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const auto &[bytes, reason] = cases[row];
         WriteBytes(path(), bytes);
         const WorkbookCells result = ReadWorkbookCells(path());
         EXPECT_TRUE(reason.endsWith(QLatin1String(": ")) ? result.error.startsWith(reason) : result.error == reason)
-            << result.error.toStdString() << " for " << reason.toStdString();
-        EXPECT_EQ(result.rows[0][ColumnJ], CellValue()) << reason.toStdString();
+            << "row " << row << ": " << result.error.toStdString();
+        EXPECT_EQ(result.rows[0][ColumnJ], CellValue()) << "row " << row;
     }
     EXPECT_EQ(ReadWorkbookCells(path("missing.xlsx")).error, "file not found");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.xlsx")));
