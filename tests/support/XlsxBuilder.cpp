@@ -13,9 +13,9 @@ QByteArray Rels(const QByteArray &relationships)
            "</Relationships>";
 }
 
-QByteArray Rel(const char *id, const char *type, const QByteArray &target, const QByteArray &typeBase)
+QByteArray Rel(const char *id, const char *type, const QByteArray &target)
 {
-    return "<Relationship Id='" + QByteArray(id) + "' Type='" + typeBase + '/' + type + "' Target='" + target + "'/>";
+    return "<Relationship Id='" + QByteArray(id) + "' Type='" + RelNs + '/' + type + "' Target='" + target + "'/>";
 }
 
 QByteArray SheetXml(const QString &rows)
@@ -28,9 +28,9 @@ QByteArray SstXml(const QByteArray &items)
     return "<sst xmlns='" + MainNs + "'>" + items + "</sst>";
 }
 
-QByteArray WorkbookXml(const QByteArray &sheets, const QByteArray &rNs)
+QByteArray WorkbookXml(const QByteArray &sheets)
 {
-    return "<workbook xmlns='" + MainNs + "' xmlns:r='" + rNs + "'><sheets>" + sheets + "</sheets></workbook>";
+    return "<workbook xmlns='" + MainNs + "' xmlns:r='" + RelNs + "'><sheets>" + sheets + "</sheets></workbook>";
 }
 
 bool WriteZip(const QString &path, const XlsxParts &entries)

@@ -12,12 +12,12 @@ inline const QByteArray MainNs = "http://schemas.openxmlformats.org/spreadsheetm
 inline const QByteArray RelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
 // Part contents: a .rels part and one relationship (type is the last segment of its URI), a sheet with the
-// given rows, a shared-strings table with the given si items, a workbook part whose prefix r is bound to rNs.
+// given rows, a shared-strings table with the given si items, a workbook part with the given sheet elements.
 QByteArray Rels(const QByteArray &relationships);
-QByteArray Rel(const char *id, const char *type, const QByteArray &target, const QByteArray &typeBase = RelNs);
+QByteArray Rel(const char *id, const char *type, const QByteArray &target);
 QByteArray SheetXml(const QString &rows);
 QByteArray SstXml(const QByteArray &items);
-QByteArray WorkbookXml(const QByteArray &sheets, const QByteArray &rNs = RelNs);
+QByteArray WorkbookXml(const QByteArray &sheets);
 
 // Archive entries in writing order: name as stored (may hold "\" or any case) and raw content.
 using XlsxParts = std::vector<std::pair<QString, QByteArray>>;
