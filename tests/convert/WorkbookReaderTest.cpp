@@ -111,7 +111,7 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
 
 // ---- Cell values ---------------------------------------------------------------------------------------------
 
-TEST_F(WorkbookReaderTest, CellTypes)
+TEST_F(WorkbookReaderTest, EachCellGivesTheValueOfItsTypeOrAnError)
 {
     const struct {
         const char *attributes, *content;
