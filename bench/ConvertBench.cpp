@@ -191,10 +191,11 @@ void BM_BuildOnly_Typical(benchmark::State &state)
     EventList events;
     for (auto _ : state) {
         events.Reset();
+        const EventDay day(Day);
         for (const ScheduleCells &rowCells : cells.rows) {
             const ScheduleRow row = ToScheduleRow(rowCells);
             if (RejectReason(row).isEmpty())
-                BuildEvent(row, router, Day, events);
+                BuildEvent(row, router, day, events);
         }
         benchmark::DoNotOptimize(events.slots().data());
     }

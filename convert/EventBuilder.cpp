@@ -1,7 +1,5 @@
 #include "convert/EventBuilder.h"
 
-#include "convert/EventTiming.h"
-#include "events/DateValue.h"
 #include "events/Number.h"
 #include "events/Timecode.h"
 
@@ -19,10 +17,22 @@ QString cut(const QString &text)
     return kept.size() == text.size() ? text : kept.toString(); // an uncut text is shared, not copied
 }
 
+// A literal moved in is a few inline stores; assigning a QString is a call into the Qt library.
+void setZero(QString &field)
+{
+    field = QStringLiteral("00:00:00;00");
+}
+
+// Copy-constructed and moved in, both inline, for the same reason.
+void share(QString &field, const QString &text)
+{
+    field = QString(text);
+}
+
 void setZeroTimecodes(SectionEntry &entry, double today)
 {
-    entry.StartTC = ZeroTimecode;
-    entry.DurationTC = ZeroTimecode;
+    setZero(entry.StartTC);
+    setZero(entry.DurationTC);
     entry.Date1 = today;
     entry.Date2 = today;
 }
@@ -55,16 +65,18 @@ void setHeader(EventRecord &event, EventTiming timing, double day, QString note)
 void setProgramme(Section1Entry &entry, const ScheduleRow &row, const EventTiming &timing, const QString &note)
 {
     entry.Enabled = true;
-    entry.StartTC = timing.StartTC;
-    entry.DurationTC = timing.DurationTC;
+    share(entry.StartTC, timing.StartTC);
+    share(entry.DurationTC, timing.DurationTC);
     entry.StartSeconds = timing.StartSeconds;
     entry.EndSeconds = timing.EndSeconds;
     entry.DayFlags[timing.EndDayIndex] = true;
-    const QString name = cut(row.EventName);
-    entry.Name1 = entry.Name2 = entry.Name3 = entry.Name4 = name;
-    entry.Name5 = entry.Name6 = entry.Name7 = entry.Name8 = name;
+    QString name = cut(row.EventName);
+    for (QString *field :
+         {&entry.Name1, &entry.Name2, &entry.Name3, &entry.Name4, &entry.Name5, &entry.Name6, &entry.Name7})
+        share(*field, name);
+    entry.Name8 = std::move(name);
     entry.VrNumber = row.VrNumber;
-    entry.Text1 = note;
+    share(entry.Text1, note);
     setSection1Defaults(entry);
 }
 
@@ -72,8 +84,8 @@ void setProgramme(Section1Entry &entry, const ScheduleRow &row, const EventTimin
 void setRoute(Section3Entry &route, const Section1Entry &programme, const ScheduleRow &row, const RouterConfig &router)
 {
     route.Enabled = true;
-    route.StartTC = programme.StartTC;
-    route.DurationTC = programme.DurationTC;
+    share(route.StartTC, programme.StartTC);
+    share(route.DurationTC, programme.DurationTC);
     route.DayFlags = programme.DayFlags;
     route.StartSeconds = programme.StartSeconds;
     route.EndSeconds = programme.EndSeconds;
@@ -101,9 +113,9 @@ void setUnusedEntries(EventRecord &event, double day)
         setZeroTimecodes(entry, day);
         entry.Int1 = 1;
         entry.Int2 = 1;
-        entry.Text1 = ZeroTimecode;
+        setZero(entry.Text1);
         entry.Int3 = 11;
-        entry.Text2 = ZeroTimecode;
+        setZero(entry.Text2);
     }
     for (int n = 2; n <= 4; ++n) {
         Section3Entry &entry = event.Section3[n];
@@ -131,10 +143,10 @@ void setUnusedEntries(EventRecord &event, double day)
 
 } // namespace
 
-void AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today, EventRecord &event)
+void AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const EventDay &today, EventRecord &event)
 {
     EventTiming timing = ComputeEventTiming(row, today);
-    const double day = DateToSerial(today);
+    const double day = today.Serial;
     QString note = cut(row.NoteText);
     setProgramme(event.Section1[1], row, timing, note);
     setRoute(event.Section3[1], event.Section1[1], row, router);
@@ -142,7 +154,7 @@ void AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const QDa
     setUnusedEntries(event, day);
 }
 
-void BuildEvent(const ScheduleRow &row, const RouterConfig &router, const QDate &today, EventList &events)
+void BuildEvent(const ScheduleRow &row, const RouterConfig &router, const EventDay &today, EventList &events)
 {
     // In place: an event record is a few kilobytes, too much to build aside and move.
     if (EventRecord *slot = events.FreeSlot())

@@ -3,23 +3,41 @@
 #include "events/DateValue.h"
 #include "events/Timecode.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int32_t SecondsPerDay = 86400;
 
-// A whole second of the day as a timecode: whole seconds carry no frames.
-char *writeTimeOfDay(char *out, int32_t second)
+// Written straight into a QString's units, with no conversion from bytes: a second of the day (0..86399) has
+// two digits in every field, and whole seconds carry no frames.
+QString timeOfDayText(int32_t second, QStringView prefix = {})
 {
-    return WriteTimecode(out, second / 3600, second / 60 % 60, second % 60, 0);
-}
-
-QString timeOfDayText(int32_t second)
-{
-    char text[96];
-    return QString::fromLatin1(text, writeTimeOfDay(text, second) - text);
+    QString text(prefix.size() + 11, Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const QChar unit : prefix)
+        *out++ = unit;
+    const auto field = [&out](unsigned value, char16_t separator) {
+        *out++ = QChar(u'0' + value / 10);
+        *out++ = QChar(u'0' + value % 10);
+        *out++ = QChar(separator);
+    };
+    const auto seconds = unsigned(second);
+    field(seconds / 3600, u':');
+    field(seconds / 60 % 60, u':');
+    field(seconds % 60, u';');
+    *out++ = u'0';
+    *out = u'0';
+    return text;
 }
 
 } // namespace
+
+// Qt counts Monday 1 .. Sunday 7.
+EventDay::EventDay(const QDate &today)
+    : Today(today), Serial(DateToSerial(today)), Weekday(today.dayOfWeek() % 7 + 1), KeyPrefix(DateToYYYYMMDD(today))
+{
+}
 
 QString TimeOfDayTimecode(double serial)
 {
@@ -27,6 +45,11 @@ QString TimeOfDayTimecode(double serial)
 }
 
 EventTiming ComputeEventTiming(const ScheduleRow &row, const QDate &today)
+{
+    return ComputeEventTiming(row, EventDay(today));
+}
+
+EventTiming ComputeEventTiming(const ScheduleRow &row, const EventDay &day)
 {
     // For schedule rows, whole seconds replace TimecodeToSeconds and TimecodeCalc over the timecode texts: frames
     // are always 00, so both give these same integers for any serial (a test sweeps serials through both).
@@ -44,10 +67,9 @@ EventTiming ComputeEventTiming(const ScheduleRow &row, const QDate &today)
     timing.EndsNextDay = endOfEvent >= SecondsPerDay;
     timing.EndSeconds = timing.EndsNextDay ? endOfEvent - SecondsPerDay : endOfEvent;
 
-    timing.Today = today;
-    char key[192];
-    timing.EventKey = QString::fromLatin1(key, writeTimeOfDay(WriteYYYYMMDD(key, today), start) - key);
-    timing.TodayWeekday = today.dayOfWeek() % 7 + 1; // Qt counts Monday 1 .. Sunday 7
+    timing.Today = day.Today;
+    timing.EventKey = timeOfDayText(start, day.KeyPrefix);
+    timing.TodayWeekday = day.Weekday;
     timing.EndDayIndex = timing.EndsNextDay ? timing.TodayWeekday % 7 : timing.TodayWeekday - 1;
     return timing;
 }

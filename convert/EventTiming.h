@@ -20,6 +20,16 @@ struct EventTiming {
     QString EventKey;
 };
 
+// What the events of one day share, worked out once a conversion: a calendar date costs more than an event.
+struct EventDay {
+    explicit EventDay(const QDate &today);
+    QDate Today;
+    double Serial = 0; // today as a day serial
+    int Weekday = 0;   // Sunday = 1 .. Saturday = 7
+    QString KeyPrefix; // "yyyymmdd", the event keys' start
+};
+
 // Timecode of a day serial's time of day, frames always 00.
 QString TimeOfDayTimecode(double serial);
+EventTiming ComputeEventTiming(const ScheduleRow &row, const EventDay &day);
 EventTiming ComputeEventTiming(const ScheduleRow &row, const QDate &today);

@@ -20,12 +20,13 @@ QString ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &ro
     const WorkbookCells workbook = ReadWorkbookCells(workbookPath);
     if (!workbook.ok())
         return workbook.error;
+    const EventDay day(today);
     for (int i = 0; i < ScheduleRowCount; ++i) {
         const ScheduleCells &cells = workbook.rows[static_cast<size_t>(i)];
         const ScheduleRow row = ToScheduleRow(cells);
         const QString reason = RejectReason(row);
         if (reason.isEmpty())
-            BuildEvent(row, router, today, events);
+            BuildEvent(row, router, day, events);
         if (!rowNotes)
             continue;
         if (!reason.isEmpty()) {
