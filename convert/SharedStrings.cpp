@@ -90,6 +90,12 @@ QString SharedStrings::read(XlsxPackage &package, const QString &partName, const
 
 std::optional<QString> SharedStrings::text(std::int64_t index) const
 {
+    // Wanted indices are mostly a run without gaps, where an index's position is its distance from the first.
+    if (!m_wanted.empty() && index >= m_wanted.front()) {
+        const auto guess = std::uint64_t(index - m_wanted.front());
+        if (guess < m_wanted.size() && m_wanted[guess] == index)
+            return m_items[guess];
+    }
     const auto found = std::lower_bound(m_wanted.begin(), m_wanted.end(), index);
     if (found == m_wanted.end() || *found != index)
         return std::nullopt;

@@ -19,11 +19,11 @@ enum class XmlNs {
 
 XmlNs ClassifyNamespace(std::string_view uri);
 
-// One attribute of an element: its namespace, local name and value (decoded, ending in a NUL).
+// One attribute of an element: its namespace, local name and value (decoded, a NUL after its end).
 struct XmlAttribute {
     XmlNs ns;
     std::string_view name;
-    const char *value;
+    std::string_view value;
 };
 
 // An element's attributes; they point into the parser's buffer and live as long as the callback.
@@ -35,16 +35,28 @@ public:
     // asked for: the usual one-letter names then cost no library call.
     const char *value(XmlNs ns, std::string_view name) const
     {
-        for (const XmlAttribute *attribute = m_begin; attribute != m_end; ++attribute) {
-            if (attribute->ns == ns && attribute->name == name)
-                return attribute->value;
-        }
-        return nullptr;
+        const XmlAttribute *attribute = find(ns, name);
+        return attribute ? attribute->value.data() : nullptr;
+    }
+    // The same as a view, empty when absent, for readers to which both mean the same: it saves measuring it.
+    std::string_view view(XmlNs ns, std::string_view name) const
+    {
+        const XmlAttribute *attribute = find(ns, name);
+        return attribute ? attribute->value : std::string_view();
     }
     const XmlAttribute *begin() const { return m_begin; }
     const XmlAttribute *end() const { return m_end; }
 
 private:
+    const XmlAttribute *find(XmlNs ns, std::string_view name) const
+    {
+        for (const XmlAttribute *attribute = m_begin; attribute != m_end; ++attribute) {
+            if (attribute->ns == ns && attribute->name == name)
+                return attribute;
+        }
+        return nullptr;
+    }
+
     const XmlAttribute *m_begin;
     const XmlAttribute *m_end;
 };
