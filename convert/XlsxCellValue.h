@@ -11,6 +11,9 @@ class SharedStrings;
 
 // A cell as the sheet stores it, before its type is applied.
 struct RawCell {
+    // Provided, so that a cell built in place is not first zeroed byte by byte as a whole.
+    RawCell() noexcept {}
+
     std::string type;       // the t attribute, empty when absent
     std::string value;      // the v text
     bool hasValue = false;  // a v element was met

@@ -479,9 +479,11 @@ inline bool XmlTokenizer::scanQName(const char *p, const char *end, QName &name)
             return false;
         colon = p;
     }
-    name.full = {start, size_t(p - start)};
+    // From a local, not from name.full: reading back a view just stored in two halves stalls the processor.
+    const std::string_view full(start, size_t(p - start));
+    name.full = full;
     name.prefix = colon ? std::string_view(start, size_t(colon - start)) : std::string_view();
-    name.local = colon ? std::string_view(colon + 1, size_t(p - colon - 1)) : name.full;
+    name.local = colon ? std::string_view(colon + 1, size_t(p - colon - 1)) : full;
     return true;
 }
 
