@@ -3,8 +3,6 @@
 #include "events/DateValue.h"
 #include "events/Timecode.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr int32_t SecondsPerDay = 86400;

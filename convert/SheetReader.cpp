@@ -193,9 +193,14 @@ void SheetReader::endElement(XmlNs, std::string_view)
 void SheetReader::characters(std::string_view text)
 {
     if (m_capture == Capture::Value) {
-        // Byte by byte: a value is a few bytes, for which the C library's copy costs more than the copying.
-        for (const char c : text)
-            m_cell->value.push_back(c);
-    } else if (m_capture == Capture::Inline)
+        // A value is mostly a few bytes, for which the C library's copy costs more than copying them one by one.
+        std::string &value = m_cell->value;
+        if (text.size() > 32)
+            value.append(text);
+        else
+            for (const char c : text)
+                value.push_back(c);
+    } else if (m_capture == Capture::Inline) {
         m_inline.characters(text);
+    }
 }
