@@ -32,25 +32,6 @@ QDateTime writeTime(const QString &path)
     return QFileInfo(path).lastModified(); // invalid while the file is missing
 }
 
-TEST(WatchCli, WrongUsageExitsTwoWithTheReason)
-{
-    const struct {
-        QStringList arguments;
-        QByteArray err;
-    } cases[] = {
-        {{"--program-dir", "/nonexistent/tavrel"}, "tavrel-watch: no such folder: /nonexistent/tavrel\n"},
-        {{"--program-dir", "/tmp", "stray"},
-         "tavrel-watch: unexpected argument: stray\nusage: tavrel-watch [--program-dir DIR]\n"},
-    };
-    for (const auto &c : cases) {
-        QProcess run;
-        run.start(WatchExe, c.arguments);
-        ASSERT_TRUE(run.waitForFinished(10000));
-        EXPECT_EQ(run.exitCode(), 2);
-        EXPECT_EQ(ConsoleText(run.readAllStandardError()), c.err);
-    }
-}
-
 TEST(WatchCli, ConvertsDroppedAndResavedSchedulesAtOnceAndStopsOnSigterm)
 {
     QTemporaryDir programDir;

@@ -43,16 +43,6 @@ bool SetFileTimesSince1970(const QString &path, int64_t writeSeconds, int32_t wr
     return set;
 }
 
-bool HasFifos()
-{
-    return false;
-}
-
-QByteArray ZipFileName(const QString &path)
-{
-    return path.toUtf8();
-}
-
 bool MakeFifo(const QString &)
 {
     return false;
@@ -102,16 +92,6 @@ bool SetFileTimesSince1970(const QString &path, int64_t writeSeconds, int32_t wr
     const timespec times[2] = {{static_cast<time_t>(accessSeconds), 0},
                                {static_cast<time_t>(writeSeconds), writeNanoseconds}};
     return utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
-}
-
-bool HasFifos()
-{
-    return true;
-}
-
-QByteArray ZipFileName(const QString &path)
-{
-    return QFile::encodeName(path);
 }
 
 bool MakeFifo(const QString &path)

@@ -16,11 +16,8 @@ inline QByteArray ConsoleText(QByteArray bytes)
 // Windows file time holds) and the last-access time to access seconds. True on success.
 bool SetFileTimesSince1970(const QString &path, int64_t writeSeconds, int32_t writeNanoseconds = 0,
                            int64_t accessSeconds = 0);
-// A named pipe (FIFO) in a folder, where the system has them (HasFifos()).
-bool HasFifos();
+// A named pipe (FIFO) in a folder; false where the system has none (Windows).
 bool MakeFifo(const QString &path);
-// The file name as libzip takes it (UTF-8 on Windows).
-QByteArray ZipFileName(const QString &path);
 // Asks the process to stop as an operator would: SIGTERM, or Ctrl+Break on Windows.
 bool RequestStop(QProcess &process);
 // Makes a process started later by this QProcess receivable for RequestStop.

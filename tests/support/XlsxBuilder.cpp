@@ -1,8 +1,5 @@
 #include "tests/support/XlsxBuilder.h"
 
-#include "tests/support/TestPlatform.h"
-
-#include <QFile>
 #include <QtEndian>
 #include <algorithm>
 #include <zip.h>
@@ -36,7 +33,7 @@ QByteArray WorkbookXml(const QByteArray &sheets)
 bool WriteZip(const QString &path, const XlsxParts &entries)
 {
     int error = 0;
-    zip_t *archive = zip_open(ZipFileName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_t *archive = zip_open(path.toUtf8().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (!archive)
         return false;
     for (const auto &[name, content] : entries) {
