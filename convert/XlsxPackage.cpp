@@ -236,9 +236,7 @@ QString XlsxPackage::parse(const QString &partName, XmlPartHandler &handler)
         case XmlPartParser::Status::More:
             break;
         case XmlPartParser::Status::Finished:
-            // Bytes read beyond the point where the handler finished were not needed.
-            if (handler.finished())
-                m_budget += fed - std::min(fed, parser.finishedAt());
+            refundUnread(handler, fed, parser.finishedAt());
             return {};
         case XmlPartParser::Status::BadXml:
             return Damaged(QStringLiteral("bad XML in %1 (%2)").arg(partName, parser.error()));
@@ -277,13 +275,18 @@ bool XlsxPackage::parseQuickly(std::uint64_t index, XmlPartHandler &handler)
         case XmlTokenizer::Status::More:
             break;
         case XmlTokenizer::Status::Finished:
-            if (handler.finished())
-                m_budget += fed - std::min(fed, tokenizer.finishedAt());
+            refundUnread(handler, fed, tokenizer.finishedAt());
             return true;
         case XmlTokenizer::Status::GaveUp:
             return false;
         }
     }
+}
+
+void XlsxPackage::refundUnread(const XmlPartHandler &handler, std::int64_t fed, std::int64_t finishedAt)
+{
+    if (handler.finished())
+        m_budget += fed - std::min(fed, finishedAt);
 }
 
 QString XlsxPackage::readRelationships(const QString &sourcePart, std::vector<XlsxRelationship> &relationships)

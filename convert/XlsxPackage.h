@@ -54,6 +54,8 @@ private:
     bool isOpenDocumentSpreadsheet() const;
     // Reads the part with the quick tokenizer; false when it gave up.
     bool parseQuickly(std::uint64_t index, XmlPartHandler &handler);
+    // A part read to its handler's end: the bytes inflated past the point where it finished were not needed.
+    void refundUnread(const XmlPartHandler &handler, std::int64_t fed, std::int64_t finishedAt);
 
     zip *m_archive = nullptr;
     QHash<QString, std::uint64_t> m_entries; // by normalised name
