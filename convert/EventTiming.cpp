@@ -7,25 +7,18 @@ namespace {
 
 constexpr int32_t SecondsPerDay = 86400;
 
-// Written straight into a QString's units, with no conversion from bytes: a second of the day (0..86399) has
-// two digits in every field, and whole seconds carry no frames.
+// Widened into the QString's units by hand: a library conversion per text costs more than the few units it
+// copies, and every event makes four of these. Whole seconds carry no frames.
 QString timeOfDayText(int32_t second, QStringView prefix = {})
 {
-    QString text(prefix.size() + 11, Qt::Uninitialized);
-    QChar *out = text.data();
+    char timecode[96];
+    const char *const end = WriteTimecode(timecode, second / 3600, second / 60 % 60, second % 60, 0);
+    QString text(prefix.size() + (end - timecode), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
     for (const QChar unit : prefix)
-        *out++ = unit;
-    const auto field = [&out](unsigned value, char16_t separator) {
-        *out++ = QChar(u'0' + value / 10);
-        *out++ = QChar(u'0' + value % 10);
-        *out++ = QChar(separator);
-    };
-    const auto seconds = unsigned(second);
-    field(seconds / 3600, u':');
-    field(seconds / 60 % 60, u':');
-    field(seconds % 60, u';');
-    *out++ = u'0';
-    *out = u'0';
+        *out++ = unit.unicode();
+    for (const char *in = timecode; in != end; ++in)
+        *out++ = char16_t(*in);
     return text;
 }
 
