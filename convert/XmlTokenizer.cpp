@@ -269,11 +269,13 @@ char *XmlTokenizer::buffer(size_t size)
         m_pos = 0;
     }
     if (m_capacity < unread + size) {
-        std::unique_ptr<char[]> data(new char[unread + size]);
+        // At least doubled: a long token arriving in small chunks would otherwise be copied again with each one.
+        const size_t capacity = std::max(unread + size, 2 * m_capacity);
+        std::unique_ptr<char[]> data(new char[capacity]);
         if (unread)
             std::memcpy(data.get(), m_data.get(), unread);
         m_data = std::move(data);
-        m_capacity = unread + size;
+        m_capacity = capacity;
     }
     return m_data.get() + m_size;
 }
