@@ -117,6 +117,12 @@ XmlPartParser::XmlPartParser(XmlPartHandler &handler)
     XML_SetCharacterDataHandler(m_parser, &Callbacks::text);
     XML_SetStartDoctypeDeclHandler(m_parser, &Callbacks::doctype);
     XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
+#ifdef TAVREL_EXPAT_HAS_REPARSE_DEFERRAL
+    // Deferred, a token cut by a chunk's end is delivered some chunks later, so expat would finish a part after
+    // other parse calls than the quick tokenizer it stands behind, and the inflated-bytes budget count them
+    // differently. Parts come in chunks of 8 KiB and more, and the budget bounds what a long token can cost.
+    XML_SetReparseDeferralEnabled(m_parser, XML_FALSE);
+#endif
 }
 
 XmlPartParser::~XmlPartParser()
