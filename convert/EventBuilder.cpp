@@ -17,16 +17,15 @@ QString cut(const QString &text)
     return kept.size() == text.size() ? text : kept.toString(); // an uncut text is shared, not copied
 }
 
-// A literal moved in is a few inline stores; assigning a QString is a call into the Qt library.
-void setZero(QString &field)
-{
-    field = QStringLiteral("00:00:00;00");
-}
-
-// Copy-constructed and moved in, both inline, for the same reason.
+// Copy-constructed and moved in, both inline: assigning a QString is a call into the Qt library.
 void share(QString &field, const QString &text)
 {
     field = QString(text);
+}
+
+void setZero(QString &field)
+{
+    share(field, ZeroTimecode);
 }
 
 void setZeroTimecodes(SectionEntry &entry, double today)
