@@ -35,11 +35,6 @@ QString TimeOfDayTimecode(double serial)
     return timeOfDayText(SecondOfDay(serial));
 }
 
-EventTiming ComputeEventTiming(const ScheduleRow &row, const QDate &today)
-{
-    return ComputeEventTiming(row, EventDay(today));
-}
-
 EventTiming ComputeEventTiming(const ScheduleRow &row, const EventDay &day)
 {
     // For schedule rows, whole seconds replace TimecodeToSeconds and TimecodeCalc over the timecode texts: frames

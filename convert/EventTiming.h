@@ -32,4 +32,3 @@ struct EventDay {
 // Timecode of a day serial's time of day, frames always 00.
 QString TimeOfDayTimecode(double serial);
 EventTiming ComputeEventTiming(const ScheduleRow &row, const EventDay &day);
-EventTiming ComputeEventTiming(const ScheduleRow &row, const QDate &today);

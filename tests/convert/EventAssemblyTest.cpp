@@ -45,7 +45,7 @@ TEST(EventTiming, MidnightWrapAndBoundaries)
         {Wednesday, At(23, 59, 59) + 0.6 / 86400, 0, "00:00:00;00", "00:00:00;00", false, 0, 3}, // rounds up
     };
     for (const auto &c : cases) {
-        const EventTiming t = ComputeEventTiming(Row(c.start, c.end), c.today);
+        const EventTiming t = ComputeEventTiming(Row(c.start, c.end), EventDay(c.today));
         EXPECT_EQ(
             std::tuple(t.StartTC, t.DurationTC, t.CrossesMidnight, t.EndsNextDay, t.EndSeconds, t.EndDayIndex),
             std::tuple(QString(c.startTC), QString(c.durationTC), c.crosses, c.crosses, c.endSeconds, c.endDayIndex));
@@ -75,9 +75,10 @@ TEST(EventTiming, WholeSecondsAgreeWithTheTimecodeTextsForAnySerial)
         seconds.insert(seconds.end(), {s + 0.0, s + 0.4999999, s + 0.5});
     for (const double s : seconds) // each also just below itself and on a later day
         serials.insert(serials.end(), {s / 86400, std::nextafter(s / 86400, 0.0), 46000 + s / 86400});
+    const EventDay day(Wednesday);
     for (const double start : serials) {
         for (const double end : serials) {
-            const EventTiming t = ComputeEventTiming(Row(start, end), Wednesday);
+            const EventTiming t = ComputeEventTiming(Row(start, end), day);
             EXPECT_EQ(std::tuple(t.StartTC, t.EndTC, t.DurationTC, t.CrossesMidnight, t.StartSeconds, t.DurationSeconds,
                                  t.EndsNextDay, t.EndSeconds),
                       TimingByTexts(start, end))
