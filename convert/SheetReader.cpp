@@ -51,7 +51,8 @@ SheetReader::SheetReader(const CellWindow &window) : m_window(window)
     }
     // Room for a window filled once, so that the usual sheet never regrows the list.
     if (!window.columns.empty() && window.lastRow >= window.firstRow)
-        m_cells.reserve(std::min(m_compactAt, size_t(window.lastRow - window.firstRow + 1) * window.columns.size()));
+        m_cells.cells.reserve(
+            std::min(m_compactAt, size_t(window.lastRow - window.firstRow + 1) * window.columns.size()));
 }
 
 bool SheetReader::forget()
@@ -71,33 +72,45 @@ inline bool SheetReader::wantsColumn(int column) const
 
 void SheetReader::compact()
 {
+    auto &cells = m_cells.cells;
     const auto byPosition = [](const auto &a, const auto &b) { return a.first < b.first; };
     // Rows and cells usually come in order already; sorting them anyway would copy every cell.
-    if (!std::is_sorted(m_cells.begin(), m_cells.end(), byPosition))
-        std::stable_sort(m_cells.begin(), m_cells.end(), byPosition);
+    if (!std::is_sorted(cells.begin(), cells.end(), byPosition))
+        std::stable_sort(cells.begin(), cells.end(), byPosition);
     // Of equal positions the last one met wins.
-    auto kept = m_cells.begin();
-    for (auto it = m_cells.begin(); it != m_cells.end(); ++it) {
-        if (kept != m_cells.begin() && std::prev(kept)->first == it->first)
+    auto kept = cells.begin();
+    for (auto it = cells.begin(); it != cells.end(); ++it) {
+        if (kept != cells.begin() && std::prev(kept)->first == it->first)
             *std::prev(kept) = std::move(*it);
         else if (kept++ != it)
             *std::prev(kept) = std::move(*it);
     }
-    m_cells.erase(kept, m_cells.end());
+    cells.erase(kept, cells.end());
+}
+
+std::string_view SheetReader::keep(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    char *const copy = static_cast<char *>(m_cells.texts->allocate(text.size(), 1));
+    // Byte by byte: a value is mostly a few bytes, for which the C library's copy costs more.
+    char *out = copy;
+    for (const char c : text)
+        *out++ = c;
+    return {copy, text.size()};
 }
 
 RawCells SheetReader::takeCells()
 {
     compact();
-    RawCells cells;
-    cells.swap(m_cells);
-    return cells;
+    return std::exchange(m_cells, RawCells());
 }
 
 std::vector<std::int64_t> SharedStringIndices(const RawCells &cells)
 {
     std::vector<std::int64_t> indices;
-    for (const auto &[position, cell] : cells) {
+    indices.reserve(cells.cells.size());
+    for (const auto &[position, cell] : cells.cells) {
         if (cell.type != "s")
             continue;
         // Anything but an index becomes an error value later.
@@ -116,11 +129,10 @@ void SheetReader::startElement(XmlNs ns, std::string_view name, const XmlAttribu
         } else if (m_depth == m_cellDepth + 1 && ns == XmlNs::Main) {
             if (name == "v") {
                 m_capture = Capture::Value;
-                m_cell->value.clear();
+                m_value.clear();
                 m_cell->hasValue = true;
             } else if (name == "is") {
                 m_capture = Capture::Inline;
-                m_cell->inlineText.clear();
                 m_cell->hasInline = true;
             }
         }
@@ -150,16 +162,17 @@ void SheetReader::startElement(XmlNs ns, std::string_view name, const XmlAttribu
         if (m_row < m_window.firstRow || m_column > MaxColumn || !wantsColumn(m_column))
             return;
         const CellPosition position{m_row, m_column};
-        if (m_cells.size() >= m_compactAt) {
+        auto &cells = m_cells.cells;
+        if (cells.size() >= m_compactAt) {
             compact();
-            m_compactAt = std::max(m_compactAt, 2 * m_cells.size());
+            m_compactAt = std::max(m_compactAt, 2 * cells.size());
         }
         // A cell met twice keeps its last value. A new one is built in place: moving a RawCell in costs more.
-        if (m_cells.empty() || m_cells.back().first != position)
-            m_cells.emplace_back().first = position;
+        if (cells.empty() || cells.back().first != position)
+            cells.emplace_back().first = position;
         else
-            m_cells.back().second = RawCell();
-        RawCell &cell = m_cells.back().second;
+            cells.back().second = RawCell();
+        RawCell &cell = cells.back().second;
         cell.type = attributes.view(XmlNs::None, "t");
         m_cell = &cell;
         m_cellDepth = m_depth;
@@ -174,8 +187,10 @@ void SheetReader::endElement(XmlNs, std::string_view)
             m_capture = Capture::None;
         } else if (m_depth == m_cellDepth + 1) {
             if (m_capture == Capture::Inline) {
-                m_cell->inlineText = m_inline.text();
+                m_cell->inlineText = keep(m_inline.text());
                 m_inline.reset();
+            } else if (m_capture == Capture::Value) {
+                m_cell->value = keep(m_value);
             }
             m_capture = Capture::None;
         } else if (m_capture == Capture::Inline) {
@@ -194,12 +209,11 @@ void SheetReader::characters(std::string_view text)
 {
     if (m_capture == Capture::Value) {
         // A value is mostly a few bytes, for which the C library's copy costs more than copying them one by one.
-        std::string &value = m_cell->value;
         if (text.size() > 32)
-            value.append(text);
+            m_value.append(text);
         else
             for (const char c : text)
-                value.push_back(c);
+                m_value.push_back(c);
     } else if (m_capture == Capture::Inline) {
         m_inline.characters(text);
     }

@@ -4,6 +4,8 @@
 #include "convert/XlsxXml.h"
 
 #include <cstdint>
+#include <memory>
+#include <memory_resource>
 #include <utility>
 #include <vector>
 
@@ -15,7 +17,14 @@ struct CellWindow {
 };
 
 using CellPosition = std::pair<int, int>; // row, column; both from 1
-using RawCells = std::vector<std::pair<CellPosition, RawCell>>;
+
+// Kept cells and the store their texts lie in: one allocation for many texts instead of one for each. A cell met
+// again leaves its old text there, so the store holds at most the part's inflated bytes.
+struct RawCells {
+    std::vector<std::pair<CellPosition, RawCell>> cells;
+    std::unique_ptr<std::pmr::monotonic_buffer_resource> texts =
+        std::make_unique<std::pmr::monotonic_buffer_resource>();
+};
 
 // Reads a worksheet's sheetData, keeping the cells of a window; finishes at the first row numbered above the
 // window, so rows below it are never inflated.
@@ -39,6 +48,8 @@ private:
 
     bool wantsColumn(int column) const;
     void compact();
+    // A copy of text in the store.
+    std::string_view keep(std::string_view text);
 
     CellWindow m_window;
     std::vector<bool> m_columns; // by column number, empty when all are wanted
@@ -53,6 +64,7 @@ private:
     RawCell *m_cell = nullptr; // the kept cell being read
     int m_cellDepth = 0;
     Capture m_capture = Capture::None;
+    std::string m_value; // the v text being read
     RichTextCollector m_inline;
 };
 

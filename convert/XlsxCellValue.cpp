@@ -231,14 +231,14 @@ CellValue ResolveCell(const RawCell &raw, const SharedStrings &sharedStrings)
             cell.type = CellValue::Type::Error;
         }
     };
-    const auto text = [&](const std::string &utf8) {
+    const auto text = [&](std::string_view utf8) {
         cell.type = CellValue::Type::Text;
-        cell.text = DecodeXlsxEscapes(std::string_view(utf8));
+        cell.text = DecodeXlsxEscapes(utf8);
     };
 
     if (type == "e") {
         cell.type = CellValue::Type::Error;
-        cell.text = QString::fromUtf8(raw.value);
+        cell.text = QString::fromUtf8(raw.value.data(), qsizetype(raw.value.size()));
     } else if (type == "inlineStr") {
         if (raw.hasInline)
             text(raw.inlineText);

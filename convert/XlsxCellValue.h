@@ -9,16 +9,17 @@
 
 class SharedStrings;
 
-// A cell as the sheet stores it, before its type is applied.
+// A cell as the sheet stores it, before its type is applied. Its texts lie in the store of the RawCells that
+// hold it.
 struct RawCell {
     // Provided, so that a cell built in place is not first zeroed byte by byte as a whole.
     RawCell() noexcept {}
 
-    std::string type;       // the t attribute, empty when absent
-    std::string value;      // the v text
-    bool hasValue = false;  // a v element was met
-    std::string inlineText; // the text of is
-    bool hasInline = false; // an is element was met
+    std::string type;            // the t attribute, empty when absent
+    std::string_view value;      // the v text
+    bool hasValue = false;       // a v element was met
+    std::string_view inlineText; // the text of is
+    bool hasInline = false;      // an is element was met
 };
 
 // An xsd:double: surrounding whitespace and a leading "+" allowed, INF and NaN not.

@@ -103,7 +103,7 @@ QString ReadCells(const QString &path, const CellWindow &window, const CellRecei
     if (QString error = sharedStrings.read(package, sharedStringsPart, SharedStringIndices(rawCells)); !error.isEmpty())
         return error;
 
-    for (const auto &[position, raw] : rawCells) {
+    for (const auto &[position, raw] : rawCells.cells) {
         CellValue value = ResolveCell(raw, sharedStrings);
         if (value.type != CellValue::Type::Empty)
             receive(position, std::move(value));

@@ -21,7 +21,7 @@ bool SameReading(const XmlReading &quick, const XmlReading &expat)
 
 bool SameCells(const RawCells &a, const RawCells &b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto &x, const auto &y) {
+    return std::equal(a.cells.begin(), a.cells.end(), b.cells.begin(), b.cells.end(), [](const auto &x, const auto &y) {
         return x.first == y.first && x.second.type == y.second.type && x.second.value == y.second.value &&
                x.second.hasValue == y.second.hasValue && x.second.inlineText == y.second.inlineText &&
                x.second.hasInline == y.second.hasInline;
