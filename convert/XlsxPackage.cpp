@@ -107,16 +107,16 @@ XlsxPackage::~XlsxPackage()
 
 QString XlsxPackage::open(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists())
-        return QStringLiteral("file not found");
     const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("file not found");
     if (info.isDir())
         return QStringLiteral("is a folder");
     // A pipe or a device is no workbook, and reading a pipe could block.
     if (!info.isFile())
         return QStringLiteral("not an xlsx workbook");
     // Unbuffered, so that only the eight bytes asked for are read.
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return QStringLiteral("file not found");
     const QByteArray head = file.read(8);
