@@ -104,6 +104,15 @@ void appendJsonString(std::string &out, QStringView text)
     out += '"';
 }
 
+// A timecode holds nothing to escape.
+void appendJsonTimecode(std::string &out, double serial)
+{
+    char timecode[96];
+    out += '"';
+    out.append(timecode, WriteTimeOfDayTimecode(timecode, serial));
+    out += '"';
+}
+
 void appendJsonInt(std::string &out, int value)
 {
     char buffer[12];
@@ -126,9 +135,9 @@ void appendCheckLine(std::string &out, const QString *workbook, int rowNumber, c
     out += ",\"vr\":";
     appendJsonInt(out, row.VrNumber);
     out += ",\"start\":";
-    appendJsonString(out, TimeOfDayTimecode(row.StartTime));
+    appendJsonTimecode(out, row.StartTime);
     out += ",\"end\":";
-    appendJsonString(out, TimeOfDayTimecode(row.EndTime));
+    appendJsonTimecode(out, row.EndTime);
     out += ",\"name\":";
     appendJsonString(out, row.EventName);
     out += ",\"note\":";

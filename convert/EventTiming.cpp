@@ -7,12 +7,18 @@ namespace {
 
 constexpr int32_t SecondsPerDay = 86400;
 
+// Whole seconds carry no frames.
+char *writeTimeOfDay(char *out, int32_t second)
+{
+    return WriteTimecode(out, second / 3600, second / 60 % 60, second % 60, 0);
+}
+
 // Widened into the QString's units by hand: a library conversion per text costs more than the few units it
-// copies, and every event makes four of these. Whole seconds carry no frames.
+// copies, and every event makes four of these.
 QString timeOfDayText(int32_t second, QStringView prefix = {})
 {
     char timecode[96];
-    const char *const end = WriteTimecode(timecode, second / 3600, second / 60 % 60, second % 60, 0);
+    const char *const end = writeTimeOfDay(timecode, second);
     QString text(prefix.size() + (end - timecode), Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
     for (const QChar unit : prefix)
@@ -30,9 +36,9 @@ EventDay::EventDay(const QDate &today)
 {
 }
 
-QString TimeOfDayTimecode(double serial)
+char *WriteTimeOfDayTimecode(char *out, double serial)
 {
-    return timeOfDayText(SecondOfDay(serial));
+    return writeTimeOfDay(out, SecondOfDay(serial));
 }
 
 EventTiming ComputeEventTiming(const ScheduleRow &row, const EventDay &day)

@@ -29,6 +29,7 @@ struct EventDay {
     QString KeyPrefix; // "yyyymmdd", the event keys' start
 };
 
-// Timecode of a day serial's time of day, frames always 00.
-QString TimeOfDayTimecode(double serial);
+// The timecode of a day serial's time of day, frames always 00, written at out (room for 96 characters); returns
+// its end.
+char *WriteTimeOfDayTimecode(char *out, double serial);
 EventTiming ComputeEventTiming(const ScheduleRow &row, const EventDay &day);

@@ -21,6 +21,12 @@ double At(int h, int m, int s = 0)
     return (h * 3600 + m * 60 + s) / 86400.0;
 }
 
+QString TimeOfDayTimecode(double serial)
+{
+    char text[96];
+    return QString::fromLatin1(text, WriteTimeOfDayTimecode(text, serial) - text);
+}
+
 ScheduleRow Row(double start, double end)
 {
     ScheduleRow row;
