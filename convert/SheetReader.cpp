@@ -93,10 +93,7 @@ std::string_view SheetReader::keep(std::string_view text)
     if (text.empty())
         return {};
     char *const copy = static_cast<char *>(m_cells.texts->allocate(text.size(), 1));
-    // Byte by byte: a value is mostly a few bytes, for which the C library's copy costs more.
-    char *out = copy;
-    for (const char c : text)
-        *out++ = c;
+    CopyShort(text, copy);
     return {copy, text.size()};
 }
 

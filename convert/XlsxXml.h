@@ -61,6 +61,15 @@ private:
     const XmlAttribute *m_end;
 };
 
+// Copies text to out byte by byte and returns the end of the copy: a name or value in a workbook part is mostly a
+// few bytes, for which the C library's copy costs more than the copying.
+inline char *CopyShort(std::string_view text, char *out)
+{
+    for (const char c : text)
+        *out++ = c;
+    return out;
+}
+
 // Receives one part's elements, each by namespace and local name.
 class XmlPartHandler
 {

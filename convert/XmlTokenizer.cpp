@@ -562,10 +562,7 @@ inline void XmlTokenizer::pushOpen(const QName &name, XmlNs ns, size_t bindingsB
     const size_t end = start + name.full.size();
     if (m_names.size() < end)
         m_names.resize(2 * end);
-    // Byte by byte: a name is a few bytes, for which the C library's copy costs more than the copying.
-    char *out = m_names.data() + start;
-    for (const char c : name.full)
-        *out++ = c;
+    CopyShort(name.full, m_names.data() + start);
     m_open.push_back({end, name.full.size() - name.local.size(), bindingsBefore, ns});
 }
 
