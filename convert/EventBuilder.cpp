@@ -23,15 +23,10 @@ void share(QString &field, const QString &text)
     field = QString(text);
 }
 
-void setZero(QString &field)
-{
-    share(field, ZeroTimecode);
-}
-
 void setZeroTimecodes(SectionEntry &entry, double today)
 {
-    setZero(entry.StartTC);
-    setZero(entry.DurationTC);
+    entry.StartTC = ZeroTimecodeText;
+    entry.DurationTC = ZeroTimecodeText;
     entry.Date1 = today;
     entry.Date2 = today;
 }
@@ -52,9 +47,9 @@ void setHeader(EventRecord &event, EventTiming timing, double day, QString note)
     event.Date2 = day;
     event.EventKey = std::move(timing.EventKey);
     event.DayFlags[timing.TodayWeekday - 1] = true;
-    event.StartTC = std::move(timing.StartTC);
-    event.EndTC = std::move(timing.EndTC);
-    event.DurationTC = std::move(timing.DurationTC);
+    event.StartTC = timing.StartTC;
+    event.EndTC = timing.EndTC;
+    event.DurationTC = timing.DurationTC;
     event.EventNote = std::move(note);
     event.HeaderInt1 = 1;
     event.HeaderInt2 = 1;
@@ -64,8 +59,8 @@ void setHeader(EventRecord &event, EventTiming timing, double day, QString note)
 void setProgramme(Section1Entry &entry, const ScheduleRow &row, const EventTiming &timing, const QString &note)
 {
     entry.Enabled = true;
-    share(entry.StartTC, timing.StartTC);
-    share(entry.DurationTC, timing.DurationTC);
+    entry.StartTC = timing.StartTC;
+    entry.DurationTC = timing.DurationTC;
     entry.StartSeconds = timing.StartSeconds;
     entry.EndSeconds = timing.EndSeconds;
     entry.DayFlags[timing.EndDayIndex] = true;
@@ -83,8 +78,8 @@ void setProgramme(Section1Entry &entry, const ScheduleRow &row, const EventTimin
 void setRoute(Section3Entry &route, const Section1Entry &programme, const ScheduleRow &row, const RouterConfig &router)
 {
     route.Enabled = true;
-    share(route.StartTC, programme.StartTC);
-    share(route.DurationTC, programme.DurationTC);
+    route.StartTC = programme.StartTC;
+    route.DurationTC = programme.DurationTC;
     route.DayFlags = programme.DayFlags;
     route.StartSeconds = programme.StartSeconds;
     route.EndSeconds = programme.EndSeconds;
@@ -112,9 +107,9 @@ void setUnusedEntries(EventRecord &event, double day)
         setZeroTimecodes(entry, day);
         entry.Int1 = 1;
         entry.Int2 = 1;
-        setZero(entry.Text1);
+        share(entry.Text1, ZeroTimecode);
         entry.Int3 = 11;
-        setZero(entry.Text2);
+        share(entry.Text2, ZeroTimecode);
     }
     for (int n = 2; n <= 4; ++n) {
         Section3Entry &entry = event.Section3[n];

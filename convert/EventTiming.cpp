@@ -13,18 +13,22 @@ char *writeTimeOfDay(char *out, int32_t second)
     return WriteTimecode(out, second / 3600, second / 60 % 60, second % 60, 0);
 }
 
-// Widened into the QString's units by hand: a library conversion per text costs more than the few units it
-// copies, and every event makes four of these.
-QString timeOfDayText(int32_t second, QStringView prefix = {})
+TimecodeText timeOfDayText(int32_t second)
 {
     char timecode[96];
-    const char *const end = writeTimeOfDay(timecode, second);
-    QString text(prefix.size() + (end - timecode), Qt::Uninitialized);
+    return TimecodeText(std::string_view(timecode, size_t(writeTimeOfDay(timecode, second) - timecode)));
+}
+
+// Widened into the QString's units by hand: a library conversion per key costs more than the few units it copies.
+QString eventKey(QStringView prefix, const TimecodeText &start)
+{
+    const std::string_view timecode = start.view();
+    QString text(prefix.size() + qsizetype(timecode.size()), Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
     for (const QChar unit : prefix)
         *out++ = unit.unicode();
-    for (const char *in = timecode; in != end; ++in)
-        *out++ = char16_t(*in);
+    for (const char c : timecode)
+        *out++ = char16_t(c);
     return text;
 }
 
@@ -60,7 +64,7 @@ EventTiming ComputeEventTiming(const ScheduleRow &row, const EventDay &day)
     timing.EndSeconds = timing.EndsNextDay ? endOfEvent - SecondsPerDay : endOfEvent;
 
     timing.Today = day.Today;
-    timing.EventKey = timeOfDayText(start, day.KeyPrefix);
+    timing.EventKey = eventKey(day.KeyPrefix, timing.StartTC);
     timing.TodayWeekday = day.Weekday;
     timing.EndDayIndex = timing.EndsNextDay ? timing.TodayWeekday % 7 : timing.TodayWeekday - 1;
     return timing;

@@ -1,15 +1,16 @@
 #pragma once
 
 #include "convert/ScheduleRow.h"
+#include "events/Timecode.h"
 
 #include <QDate>
 #include <QString>
 
 struct EventTiming {
-    QString StartTC;
-    QString EndTC;
+    TimecodeText StartTC;
+    TimecodeText EndTC;
     bool CrossesMidnight = false;
-    QString DurationTC;
+    TimecodeText DurationTC;
     double StartSeconds = 0;
     double DurationSeconds = 0;
     bool EndsNextDay = false;

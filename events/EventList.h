@@ -1,5 +1,7 @@
 #pragma once
 
+#include "events/Timecode.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -17,8 +19,8 @@ struct SectionEntry {
     int16_t EntryKind = 0;
     double Date1 = 0;
     double Date2 = 0;
-    QString StartTC;
-    QString DurationTC;
+    TimecodeText StartTC;
+    TimecodeText DurationTC;
     double StartSeconds = 0;
     double EndSeconds = 0;
     WeekdayFlags DayFlags{};
@@ -72,9 +74,9 @@ struct Section6Entry : SectionEntry {
 struct EventRecord {
     double Date1 = 0;
     double Date2 = 0;
-    QString StartTC;
-    QString EndTC;
-    QString DurationTC;
+    TimecodeText StartTC;
+    TimecodeText EndTC;
+    TimecodeText DurationTC;
     WeekdayFlags DayFlags{};
     int16_t HeaderInt0 = 0;
     int16_t HeaderInt1 = 0;

@@ -2,6 +2,10 @@
 
 #include <QDate>
 #include <QString>
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string_view>
 
 // Timecodes are "hh:mm:ss;ff" at 30 frames per second, fields found by position only. None of these
 // conversions fails: malformed input degrades to zero.
@@ -22,3 +26,27 @@ char *WriteTimecode(char *out, long long hours, long long minutes, long long sec
 char *WriteYYYYMMDD(char *out, const QDate &date);
 
 inline const QString ZeroTimecode = QStringLiteral("00:00:00;00");
+
+// A timecode's text held in place, for the fields of an event record: an event carries some sixteen, which as
+// QStrings would cost an allocation or a shared count each. Holds a timecode of hours below 100; a longer
+// text is cut.
+class TimecodeText
+{
+public:
+    constexpr TimecodeText() = default;
+    constexpr explicit TimecodeText(std::string_view text) : m_size(std::uint8_t(std::min(text.size(), Capacity)))
+    {
+        for (size_t i = 0; i < m_size; ++i)
+            m_chars[i] = text[i];
+    }
+    constexpr std::string_view view() const { return {m_chars.data(), m_size}; }
+    QString toString() const { return QString::fromLatin1(view()); }
+    constexpr bool operator==(const TimecodeText &) const = default;
+
+private:
+    static constexpr size_t Capacity = 11;
+    std::array<char, Capacity> m_chars{};
+    std::uint8_t m_size = 0;
+};
+
+inline constexpr TimecodeText ZeroTimecodeText("00:00:00;00");

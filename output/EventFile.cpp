@@ -43,6 +43,14 @@ public:
             m_out += unit.unicode() < 256 ? char(unit.unicode()) : '?';
         m_out += '"';
     }
+    void text(const TimecodeText &value)
+    {
+        separate();
+        m_out += '"';
+        for (const char c : value.view()) // a library append costs more than the eleven characters
+            m_out += c;
+        m_out += '"';
+    }
     void byteCodes(const QString &value, const char *marker = "")
     {
         separate();

@@ -53,7 +53,8 @@ TEST(EventTiming, MidnightWrapAndBoundaries)
     for (const auto &c : cases) {
         const EventTiming t = ComputeEventTiming(Row(c.start, c.end), EventDay(c.today));
         EXPECT_EQ(
-            std::tuple(t.StartTC, t.DurationTC, t.CrossesMidnight, t.EndsNextDay, t.EndSeconds, t.EndDayIndex),
+            std::tuple(t.StartTC.toString(), t.DurationTC.toString(), t.CrossesMidnight, t.EndsNextDay, t.EndSeconds,
+                       t.EndDayIndex),
             std::tuple(QString(c.startTC), QString(c.durationTC), c.crosses, c.crosses, c.endSeconds, c.endDayIndex));
     }
     EXPECT_EQ(TimeOfDayTimecode(46360 + 12.0 / 24 + 20.0 / 1440), "12:20:00;00");
@@ -85,8 +86,8 @@ TEST(EventTiming, WholeSecondsAgreeWithTheTimecodeTextsForAnySerial)
     for (const double start : serials) {
         for (const double end : serials) {
             const EventTiming t = ComputeEventTiming(Row(start, end), day);
-            EXPECT_EQ(std::tuple(t.StartTC, t.EndTC, t.DurationTC, t.CrossesMidnight, t.StartSeconds, t.DurationSeconds,
-                                 t.EndsNextDay, t.EndSeconds),
+            EXPECT_EQ(std::tuple(t.StartTC.toString(), t.EndTC.toString(), t.DurationTC.toString(), t.CrossesMidnight,
+                                 t.StartSeconds, t.DurationSeconds, t.EndsNextDay, t.EndSeconds),
                       TimingByTexts(start, end))
                 << start << " to " << end;
         }
