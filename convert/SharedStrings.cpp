@@ -4,77 +4,76 @@
 
 #include <algorithm>
 
-namespace {
-
-// Walks the sst's si items, keeping the wanted ones, and finishes after the last wanted.
-class SharedStringsHandler : public XmlPartHandler
+SharedStringsHandler::SharedStringsHandler(const std::vector<std::int64_t> &wanted,
+                                           std::vector<std::optional<QString>> &items)
+    : m_wanted(wanted), m_items(items)
 {
-public:
-    SharedStringsHandler(const std::vector<std::int64_t> &wanted, std::vector<std::optional<QString>> &items)
-        : m_wanted(wanted), m_items(items)
-    {
-    }
+}
 
-    void startElement(XmlNs ns, std::string_view name, const XmlAttributes &) override
-    {
-        ++m_depth;
-        if (m_itemDepth) {
-            m_text.startElement(ns, name);
-        } else if (m_depth == 2 && ns == XmlNs::Main && name == "si") {
-            m_itemDepth = m_depth;
-            m_keep = m_wanted[m_next] == m_count;
-        }
+void SharedStringsHandler::startElement(XmlNs ns, std::string_view name, const XmlAttributes &)
+{
+    ++m_depth;
+    if (m_itemDepth) {
+        m_text.startElement(ns, name);
+    } else if (m_depth == 2 && ns == XmlNs::Main && name == "si") {
+        m_itemDepth = m_depth;
+        m_keep = m_wanted[m_next] == m_count;
     }
+}
 
-    void endElement(XmlNs, std::string_view) override
-    {
-        if (m_itemDepth && m_depth == m_itemDepth) {
-            if (m_keep) {
-                m_items[m_next] = DecodeXlsxEscapes(std::string_view(m_text.text()));
-                if (++m_next == m_wanted.size())
-                    finish();
-            }
-            m_text.reset();
-            m_itemDepth = 0;
-            m_keep = false;
-            ++m_count;
-        } else if (m_itemDepth) {
-            m_text.endElement();
-        }
+void SharedStringsHandler::endElement(XmlNs, std::string_view)
+{
+    if (m_itemDepth && m_depth == m_itemDepth) {
+        endItem(m_text.text());
+        m_text.reset();
+    } else if (m_itemDepth) {
+        m_text.endElement();
+    }
+    --m_depth;
+}
+
+// The usual item, "<t>" plain text "</t></si>", in one step instead of four events.
+size_t SharedStringsHandler::takeContent(std::string_view following)
+{
+    // Right after an item's start tag; unprefixed, so its t is in the item's namespace.
+    std::string_view text;
+    const size_t taken = m_itemDepth && m_depth == m_itemDepth ? PlainElement(following, "<t>", "</t></si>", text) : 0;
+    if (taken) {
+        endItem(text);
         --m_depth;
     }
+    return taken;
+}
 
-    void characters(std::string_view text) override
-    {
-        if (m_keep)
-            m_text.characters(text);
+void SharedStringsHandler::characters(std::string_view text)
+{
+    if (m_keep)
+        m_text.characters(text);
+}
+
+bool SharedStringsHandler::forget()
+{
+    std::fill(m_items.begin(), m_items.end(), std::nullopt);
+    m_next = 0;
+    m_count = 0;
+    m_text.reset();
+    m_depth = 0;
+    m_itemDepth = 0;
+    m_keep = false;
+    return true;
+}
+
+void SharedStringsHandler::endItem(std::string_view text)
+{
+    if (m_keep) {
+        m_items[m_next] = DecodeXlsxEscapes(text);
+        if (++m_next == m_wanted.size())
+            finish();
     }
-
-protected:
-    bool forget() override
-    {
-        std::fill(m_items.begin(), m_items.end(), std::nullopt);
-        m_next = 0;
-        m_count = 0;
-        m_text.reset();
-        m_depth = 0;
-        m_itemDepth = 0;
-        m_keep = false;
-        return true;
-    }
-
-private:
-    const std::vector<std::int64_t> &m_wanted;
-    std::vector<std::optional<QString>> &m_items;
-    size_t m_next = 0;        // the next wanted item
-    std::int64_t m_count = 0; // items passed
-    RichTextCollector m_text;
-    int m_depth = 0;
-    int m_itemDepth = 0; // depth of the open si, 0 outside
-    bool m_keep = false;
-};
-
-} // namespace
+    m_itemDepth = 0;
+    m_keep = false;
+    ++m_count;
+}
 
 QString SharedStrings::read(XlsxPackage &package, const QString &partName, const std::vector<std::int64_t> &wanted)
 {

@@ -1,11 +1,41 @@
 #pragma once
 
+#include "convert/XlsxXml.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 class XlsxPackage;
+
+// Walks the sst's si items, keeping the wanted ones (ascending, no repeats, at least one) in items by their
+// position in wanted, and finishes after the last wanted.
+class SharedStringsHandler : public XmlPartHandler
+{
+public:
+    SharedStringsHandler(const std::vector<std::int64_t> &wanted, std::vector<std::optional<QString>> &items);
+
+    void startElement(XmlNs ns, std::string_view name, const XmlAttributes &attributes) override;
+    void endElement(XmlNs ns, std::string_view name) override;
+    void characters(std::string_view text) override;
+    size_t takeContent(std::string_view following) override;
+
+protected:
+    bool forget() override;
+
+private:
+    void endItem(std::string_view text);
+
+    const std::vector<std::int64_t> &m_wanted;
+    std::vector<std::optional<QString>> &m_items;
+    size_t m_next = 0;        // the next wanted item
+    std::int64_t m_count = 0; // items passed
+    RichTextCollector m_text;
+    int m_depth = 0;
+    int m_itemDepth = 0; // depth of the open si, 0 outside
+    bool m_keep = false;
+};
 
 // The shared-strings table, read only as far as the highest index asked for; only the wanted items are kept.
 class SharedStrings

@@ -202,6 +202,22 @@ void SheetReader::endElement(XmlNs, std::string_view)
     --m_depth;
 }
 
+// The usual kept cell, "<v>" plain text "</v></c>", in one step instead of four events: for a typical schedule
+// that is a fifth of its read.
+size_t SheetReader::takeContent(std::string_view following)
+{
+    // Right after the kept cell's start tag; unprefixed, so its v is in the cell's namespace.
+    std::string_view text;
+    const size_t taken = m_cell && m_depth == m_cellDepth ? PlainElement(following, "<v>", "</v></c>", text) : 0;
+    if (taken) {
+        m_cell->hasValue = true;
+        m_cell->value = keep(text);
+        m_cell = nullptr;
+        --m_depth;
+    }
+    return taken;
+}
+
 void SheetReader::characters(std::string_view text)
 {
     if (m_capture == Capture::Value) {

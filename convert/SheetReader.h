@@ -39,6 +39,7 @@ public:
     void startElement(XmlNs ns, std::string_view name, const XmlAttributes &attributes) override;
     void endElement(XmlNs ns, std::string_view name) override;
     void characters(std::string_view text) override;
+    size_t takeContent(std::string_view following) override;
 
 protected:
     bool forget() override;

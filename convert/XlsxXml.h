@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -61,6 +62,31 @@ private:
     const XmlAttribute *m_end;
 };
 
+// Bytes that stand for themselves in character data and attribute values: printable ASCII but "&", "<" and "]"
+// (which may begin "]]>").
+inline constexpr auto XmlPlainBytes = [] {
+    std::array<bool, 256> bytes{};
+    for (int c = 0x20; c < 0x80; ++c)
+        bytes[size_t(c)] = c != '&' && c != '<' && c != ']';
+    return bytes;
+}();
+
+// For a handler's takeContent: when following is start, plain bytes and end ("<v>", "42", "</v></c>"), the plain
+// bytes in text and the length of it all; otherwise 0.
+inline size_t PlainElement(std::string_view following, std::string_view start, std::string_view end,
+                           std::string_view &text)
+{
+    if (!following.starts_with(start))
+        return 0;
+    size_t textEnd = start.size();
+    while (textEnd < following.size() && XmlPlainBytes[static_cast<unsigned char>(following[textEnd])])
+        ++textEnd;
+    if (following.substr(textEnd, end.size()) != end)
+        return 0;
+    text = following.substr(start.size(), textEnd - start.size());
+    return textEnd + end.size();
+}
+
 // Copies text to out byte by byte and returns the end of the copy: a name or value in a workbook part is mostly a
 // few bytes, for which the C library's copy costs more than the copying.
 inline char *CopyShort(std::string_view text, char *out)
@@ -78,6 +104,11 @@ public:
     virtual void startElement(XmlNs ns, std::string_view name, const XmlAttributes &attributes) = 0;
     virtual void endElement(XmlNs ns, std::string_view name) = 0;
     virtual void characters(std::string_view) {}
+    // Offered, by the quick tokenizer only, the bytes after the start tag of an element without prefix or
+    // namespace declarations: a handler that knows the element's whole content and end tag there may take them in
+    // one step, exactly as their events would have left it, and return how many bytes it took; 0 leaves them to
+    // the tokenizer.
+    virtual size_t takeContent(std::string_view) { return 0; }
     // True once the handler has all it needs: the parse stops there.
     bool finished() const { return m_finished; }
     // Forgets everything received, so that the part can be read again from its start after the quick tokenizer

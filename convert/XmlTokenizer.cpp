@@ -41,13 +41,7 @@ constexpr auto SpaceBytes = [] {
     return bytes;
 }();
 
-// Bytes that stand for themselves in character data and attribute values.
-constexpr auto PlainBytes = [] {
-    std::array<bool, 256> bytes{};
-    for (int c = 0x20; c < 0x80; ++c)
-        bytes[size_t(c)] = c != '&' && c != '<' && c != ']';
-    return bytes;
-}();
+constexpr auto PlainBytes = XmlPlainBytes;
 
 // Plain bytes that cannot end an attribute value either: a value made of them is used as it stands.
 constexpr auto PlainValueBytes = [] {
@@ -546,8 +540,19 @@ inline XmlTokenizer::Step XmlTokenizer::startTag(char *begin, char *end)
     if (const Step step = delivered(close + 1); step != Step::Done)
         return step;
     if (!empty) {
-        pushOpen(name, ns, bindingsBefore);
-        return Step::Done;
+        // At MaxDepth a child element makes the tokenizer give up, so then nothing is offered.
+        const size_t taken = name.prefix.empty() && !declares && m_open.size() + 1 < MaxDepth
+                                 ? m_handler.takeContent(std::string_view(close + 1, size_t(end - close - 1)))
+                                 : 0;
+        if (!taken) {
+            pushOpen(name, ns, bindingsBefore);
+            return Step::Done;
+        }
+        close += taken;
+        m_pos = size_t(close + 1 - m_data.get());
+        if (m_open.empty())
+            m_place = Place::Epilog;
+        return delivered(close + 1);
     }
     unbind(bindingsBefore);
     if (m_open.empty())

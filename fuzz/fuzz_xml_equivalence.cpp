@@ -1,6 +1,7 @@
 // Differential: any bytes as a part, read by the quick tokenizer and by expat in the same chunks. Where the
-// tokenizer does not give up, both must yield the same events, the same sheet cells, and finish at the same
-// byte and parse call; where it gives up the package reads the part with expat alone.
+// tokenizer does not give up, both must yield the same events, the same sheet cells, the same shared strings,
+// and finish at the same byte and parse call; where it gives up the package reads the part with expat alone.
+#include "convert/SharedStrings.h"
 #include "convert/SheetReader.h"
 #include "fuzz/FuzzSupport.h"
 #include "tests/support/XmlReading.h"
@@ -17,15 +18,6 @@ bool SameReading(const XmlReading &quick, const XmlReading &expat)
                      int(quick.verdict), static_cast<long long>(quick.finishedAt), quick.calls, int(expat.verdict),
                      static_cast<long long>(expat.finishedAt), expat.calls);
     return same;
-}
-
-bool SameCells(const RawCells &a, const RawCells &b)
-{
-    return std::equal(a.cells.begin(), a.cells.end(), b.cells.begin(), b.cells.end(), [](const auto &x, const auto &y) {
-        return x.first == y.first && x.second.type == y.second.type && x.second.value == y.second.value &&
-               x.second.hasValue == y.second.hasValue && x.second.inlineText == y.second.inlineText &&
-               x.second.hasInline == y.second.hasInline;
-    });
 }
 
 } // namespace
@@ -50,15 +42,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FuzzCheck(quickText == expatText, "the tokenizer and expat deliver the same events");
     }
 
+    // Whole or in the chunks above, so that the sheet reader's one-step cells also meet a chunk's end.
+    const size_t sheetChunk = size % 2 ? chunk : size + 1;
     CellWindow window;
     window.lastRow = 40;
     SheetReader quickSheet(window);
-    const XmlReading quickCells = ReadQuickly(xml, size + 1, quickSheet);
+    const XmlReading quickCells = ReadQuickly(xml, sheetChunk, quickSheet);
     if (quickCells.verdict != XmlReading::Verdict::GaveUp) {
         SheetReader expatSheet(window);
-        const XmlReading expatCells = ReadWithExpat(xml, size + 1, expatSheet);
+        const XmlReading expatCells = ReadWithExpat(xml, sheetChunk, expatSheet);
         FuzzCheck(SameReading(quickCells, expatCells), "sheet: the same verdict at the same point");
         FuzzCheck(SameCells(quickSheet.takeCells(), expatSheet.takeCells()), "sheet: the same cells");
+    }
+
+    // Items wanted from 0, 1 or 2 on, every first to fourth, as the input's length decides.
+    std::vector<std::int64_t> wanted;
+    for (std::int64_t index = std::int64_t(size % 3); index < 64; index += 1 + std::int64_t(size % 4))
+        wanted.push_back(index);
+    std::vector<std::optional<QString>> quickItems(wanted.size());
+    SharedStringsHandler quickStrings(wanted, quickItems);
+    const XmlReading quickRead = ReadQuickly(xml, chunk, quickStrings);
+    if (quickRead.verdict != XmlReading::Verdict::GaveUp) {
+        std::vector<std::optional<QString>> expatItems(wanted.size());
+        SharedStringsHandler expatStrings(wanted, expatItems);
+        const XmlReading expatRead = ReadWithExpat(xml, chunk, expatStrings);
+        FuzzCheck(SameReading(quickRead, expatRead), "shared strings: the same verdict at the same point");
+        FuzzCheck(quickItems == expatItems, "shared strings: the same items");
     }
     return 0;
 }

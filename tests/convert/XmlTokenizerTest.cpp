@@ -1,3 +1,4 @@
+#include "convert/SharedStrings.h"
 #include "convert/XlsxPackage.h"
 #include "tests/support/XlsxBuilder.h"
 #include "tests/support/XmlReading.h"
@@ -80,6 +81,45 @@ TEST(XmlTokenizer, ReadsItsFormsAsExpatDoesInAnyChunksAndLeavesTheRestToExpatInT
         EXPECT_EQ(error.isEmpty(), reading.verdict == XmlReading::Verdict::Read) << xml << ": " << error.toStdString();
         if (error.isEmpty()) {
             EXPECT_EQ(read.all(), expat.all()) << xml;
+        }
+    }
+}
+
+// The sheet reader's cells and the shared strings' items are taken in one step in their usual form; that form and
+// its near misses leave what their events leave, in any chunks.
+TEST(XmlTokenizer, OneStepContentLeavesWhatItsEventsLeave)
+{
+    const std::string rows[] = {
+        "<c r=\"A5\"><v>1</v></c><c r=\"B5\" t=\"s\"><v></v></c><c r=\"C5\"><v>2</v></c>",
+        "<c r=\"A5\"><v>1</v> </c><c r=\"B5\"><v>a&amp;b</v></c><c r=\"C5\"><v>1</v><f>x</f></c>",
+        "<c r=\"A5\" xmlns=\"urn:o\"><v>1</v></c><x:c r=\"B5\" xmlns:x=\"" MAIN "\"><v>2</v></x:c><c><v>3</v></c>",
+        "<c r=\"A5\"><v>\xC3\xA9</v></c><c r=\"B5\"><v>1</v></c><c r=\"C5\"><v>1</v></c ><c><v>3]</v></c>",
+        "<c r=\"A5\"><c><v>1</v></c></c><c r=\"B5\" xmlns:y=\"urn:y\"><v>2</v></c><y:c/>", // y unbound there
+        "<x:c r=\"A5\"><v>1</v></c>",                                                      // mismatched
+    };
+    for (const std::string &row : rows) {
+        const std::string xml = "<worksheet xmlns=\"" MAIN "\" xmlns:x=\"" MAIN "\"><sheetData><row r=\"5\">" + row +
+                                "</row><row r=\"6\"><c r=\"A6\"><v>6</v></c></row></sheetData></worksheet>";
+        for (const size_t chunk : {xml.size() + 1, size_t(1), size_t(13)}) {
+            SheetReader quick(CellWindow{1, 10, {}}), expat(CellWindow{1, 10, {}});
+            const XmlReading q = ReadQuickly(xml, chunk, quick), e = ReadWithExpat(xml, chunk, expat);
+            EXPECT_EQ(std::tuple(q.verdict, q.finishedAt, q.calls), std::tuple(e.verdict, e.finishedAt, e.calls));
+            EXPECT_TRUE(SameCells(quick.takeCells(), expat.takeCells())) << row << " in chunks of " << chunk;
+        }
+    }
+    const std::string items =
+        "<si><t>a</t></si><si><t>b_x0041_</t></si><si><t xml:space=\"preserve\"> c</t></si>"
+        "<si><t>d</t><rPh><t>x</t></rPh></si><si><r><t>e</t></r></si><si><t>f</t> </si>"
+        "<si><t>&lt;</t></si><si><si><t>g</t></si></si><x:si xmlns:x=\"" MAIN "\"><t>h</t></x:si><si><t>i</t></si>";
+    const std::string xml = "<sst xmlns=\"" MAIN "\">" + items + "</sst>";
+    for (const std::vector<std::int64_t> &wanted :
+         {std::vector<std::int64_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, std::vector<std::int64_t>{1, 5, 8}}) {
+        for (const size_t chunk : {xml.size() + 1, size_t(1), size_t(13)}) {
+            std::vector<std::optional<QString>> quickItems(wanted.size()), expatItems(wanted.size());
+            SharedStringsHandler quick(wanted, quickItems), expat(wanted, expatItems);
+            const XmlReading q = ReadQuickly(xml, chunk, quick), e = ReadWithExpat(xml, chunk, expat);
+            EXPECT_EQ(std::tuple(q.verdict, q.finishedAt, q.calls), std::tuple(e.verdict, e.finishedAt, e.calls));
+            EXPECT_EQ(quickItems, expatItems) << "in chunks of " << chunk;
         }
     }
 }

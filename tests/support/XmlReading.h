@@ -3,6 +3,7 @@
 // Reads XML bytes with expat and with the quick tokenizer into any part handler, in chunks of a given size, the
 // way the package feeds them; shared by the tokenizer tests and the differential fuzz target.
 
+#include "convert/SheetReader.h"
 #include "convert/XlsxXml.h"
 #include "convert/XmlTokenizer.h"
 
@@ -107,3 +108,13 @@ private:
     int m_count = 0;
     std::string m_events, m_text;
 };
+
+// Kept cells equal field by field.
+inline bool SameCells(const RawCells &a, const RawCells &b)
+{
+    return std::equal(a.cells.begin(), a.cells.end(), b.cells.begin(), b.cells.end(), [](const auto &x, const auto &y) {
+        return x.first == y.first && x.second.type == y.second.type && x.second.value == y.second.value &&
+               x.second.hasValue == y.second.hasValue && x.second.inlineText == y.second.inlineText &&
+               x.second.hasInline == y.second.hasInline;
+    });
+}
