@@ -13,6 +13,7 @@
 namespace {
 
 constexpr std::int64_t MinChunkSize = 8 * 1024;
+constexpr qint64 InMemoryLimit = 1024 * 1024;
 constexpr std::int64_t GrowingFrom = 64 * 1024;
 constexpr std::int64_t MaxChunkSize = 8 * 1024 * 1024;
 const char CfbSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
@@ -115,12 +116,15 @@ QString XlsxPackage::open(const QString &path)
     // A pipe or a device is no workbook, and reading a pipe could block.
     if (!info.isFile())
         return QStringLiteral("not an xlsx workbook");
-    // Unbuffered, so that only the eight bytes asked for are read.
+    // A usual workbook is read whole, once: libzip then seeks and reads in memory, not with a system call each.
+    // Unbuffered, so that of a larger one only the eight bytes asked for are read.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return QStringLiteral("file not found");
-    const QByteArray head = file.read(8);
+    const bool whole = info.size() <= InMemoryLimit;
+    m_bytes = file.read(whole ? info.size() : 8);
     file.close();
+    const QByteArray head = m_bytes.left(8);
     if (head.isEmpty())
         return QStringLiteral("not an xlsx workbook");
     if (head == QByteArray(CfbSignature, 8)) {
@@ -137,7 +141,21 @@ QString XlsxPackage::open(const QString &path)
 
     // libzip reports a truncated archive and a file of another kind alike; the first bytes tell them apart.
     int error = 0;
-    m_archive = zip_open(ZipFileName(path).constData(), ZIP_RDONLY, &error);
+    if (whole) {
+        zip_error_t sourceError;
+        zip_error_init(&sourceError);
+        if (zip_source_t *source =
+                zip_source_buffer_create(m_bytes.constData(), zip_uint64_t(m_bytes.size()), 0, &sourceError)) {
+            m_archive = zip_open_from_source(source, ZIP_RDONLY, &sourceError);
+            if (!m_archive)
+                zip_source_free(source);
+        }
+        error = zip_error_code_zip(&sourceError);
+        zip_error_fini(&sourceError);
+    } else {
+        m_bytes.clear();
+        m_archive = zip_open(ZipFileName(path).constData(), ZIP_RDONLY, &error);
+    }
     if (!m_archive) {
         if (!head.startsWith("PK"))
             return QStringLiteral("not an xlsx workbook");

@@ -57,6 +57,7 @@ private:
     // A part read to its handler's end: the bytes inflated past the point where it finished were not needed.
     void refundUnread(const XmlPartHandler &handler, std::int64_t fed, std::int64_t finishedAt);
 
+    QByteArray m_bytes; // the whole file when small, which the archive then reads; it outlives the archive
     zip *m_archive = nullptr;
     QHash<QString, std::uint64_t> m_entries; // by normalised name
     std::int64_t m_budget;                   // inflated bytes still allowed
