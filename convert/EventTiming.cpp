@@ -13,10 +13,11 @@ char *writeTimeOfDay(char *out, int32_t second)
     return WriteTimecode(out, second / 3600, second / 60 % 60, second % 60, 0);
 }
 
-TimecodeText timeOfDayText(int32_t second)
+// Written in place: a copy read back as a whole soon after its bytes were stored stalls the processor.
+void setTimeOfDay(TimecodeText &text, int32_t second)
 {
     char timecode[96];
-    return TimecodeText(std::string_view(timecode, size_t(writeTimeOfDay(timecode, second) - timecode)));
+    text.assign(std::string_view(timecode, size_t(writeTimeOfDay(timecode, second) - timecode)));
 }
 
 // Widened into the QString's units by hand: a library conversion per key costs more than the few units it copies.
@@ -52,12 +53,12 @@ EventTiming ComputeEventTiming(const ScheduleRow &row, const EventDay &day)
     const int32_t start = SecondOfDay(row.StartTime);
     const int32_t end = SecondOfDay(row.EndTime);
     EventTiming timing;
-    timing.StartTC = timeOfDayText(start);
-    timing.EndTC = timeOfDayText(end);
+    setTimeOfDay(timing.StartTC, start);
+    setTimeOfDay(timing.EndTC, end);
     timing.StartSeconds = start;
     timing.CrossesMidnight = end < start;
     const int32_t duration = timing.CrossesMidnight ? end + SecondsPerDay - start : end - start;
-    timing.DurationTC = timeOfDayText(duration);
+    setTimeOfDay(timing.DurationTC, duration);
     timing.DurationSeconds = duration;
     const int32_t endOfEvent = start + duration;
     timing.EndsNextDay = endOfEvent >= SecondsPerDay;

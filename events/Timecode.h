@@ -34,8 +34,10 @@ class TimecodeText
 {
 public:
     constexpr TimecodeText() = default;
-    constexpr explicit TimecodeText(std::string_view text) : m_size(std::uint8_t(std::min(text.size(), Capacity)))
+    constexpr explicit TimecodeText(std::string_view text) { assign(text); }
+    constexpr void assign(std::string_view text)
     {
+        m_size = std::uint8_t(std::min(text.size(), Capacity));
         for (size_t i = 0; i < m_size; ++i)
             m_chars[i] = text[i];
     }
