@@ -3,6 +3,7 @@
 #include "convert/WorkbookCells.h"
 
 #include <QString>
+
 #include <cstdint>
 
 struct ScheduleRow {
