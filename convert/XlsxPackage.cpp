@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <zip.h>
@@ -35,15 +37,97 @@ std::int64_t ChunkSize(std::int64_t fed)
     return fed < GrowingFrom ? MinChunkSize : std::min(fed, MaxChunkSize);
 }
 
-// The file name as libzip takes it: in the system's encoding, but in UTF-8 on Windows, where the system's
-// 8-bit code page cannot spell every name.
-QByteArray ZipFileName(const QString &path)
+} // namespace
+
+// A larger workbook as libzip reads it, from the file opened once. libzip's own file source opens it again and
+// reads through stdio, in 4 KiB pieces with a seek before most; here a small request (a local header, the next
+// compressed bytes) is served from a block read at once, a large one (the central directory) read directly.
+struct ZipFileSource {
+    static constexpr zip_uint64_t BlockSize = 16 * 1024;
+
+    QFile file;
+    zip_uint64_t size = 0;
+    zip_uint64_t position = 0;
+    zip_error_t error{};
+    QByteArray block;
+    zip_uint64_t blockStart = 0;
+
+    // The bytes read, fewer only at the end of the file; -1 when the file would not seek or read.
+    zip_int64_t read(char *data, zip_uint64_t length)
+    {
+        zip_uint64_t offset = position - blockStart;
+        const zip_uint64_t held = zip_uint64_t(block.size());
+        if (position < blockStart || offset > held || held - offset < length) {
+            if (!file.seek(qint64(position)))
+                return -1;
+            if (length >= BlockSize) {
+                const qint64 read = file.read(data, qint64(length));
+                position += zip_uint64_t(std::max<qint64>(read, 0));
+                return read;
+            }
+            block.resize(BlockSize);
+            const qint64 read = file.read(block.data(), qint64(BlockSize));
+            block.resize(std::max<qint64>(read, 0));
+            blockStart = position;
+            offset = 0;
+            if (read < 0)
+                return -1;
+        }
+        const zip_uint64_t count = std::min(length, zip_uint64_t(block.size()) - offset);
+        if (count)
+            std::memcpy(data, block.constData() + offset, count);
+        position += count;
+        return zip_int64_t(count);
+    }
+};
+
+namespace {
+
+zip_int64_t ReadZipFile(void *state, void *data, zip_uint64_t length, zip_source_cmd_t command)
 {
-#ifdef _WIN32
-    return path.toUtf8();
-#else
-    return QFile::encodeName(path);
-#endif
+    ZipFileSource &source = *static_cast<ZipFileSource *>(state);
+    switch (command) {
+    case ZIP_SOURCE_OPEN:
+        source.position = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        const zip_int64_t read = source.read(static_cast<char *>(data), length);
+        if (read < 0)
+            zip_error_set(&source.error, ZIP_ER_READ, errno ? errno : EIO);
+        return read;
+    }
+    case ZIP_SOURCE_SEEK: {
+        const zip_int64_t position =
+            zip_source_seek_compute_offset(source.position, source.size, data, length, &source.error);
+        if (position < 0)
+            return -1;
+        source.position = zip_uint64_t(position);
+        return 0;
+    }
+    case ZIP_SOURCE_TELL:
+        return zip_int64_t(source.position);
+    case ZIP_SOURCE_STAT: {
+        zip_stat_t *stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &source.error);
+        if (!stat)
+            return -1;
+        zip_stat_init(stat);
+        stat->size = source.size;
+        stat->valid |= ZIP_STAT_SIZE;
+        return 0;
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&source.error, data, length);
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                                              ZIP_SOURCE_SUPPORTS, -1);
+    default:
+        zip_error_set(&source.error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
 }
 
 // Collects the Relationship elements of a .rels part.
@@ -100,6 +184,8 @@ bool IsRelationshipType(const QString &type, QLatin1String name)
     return prefix == transitional || prefix == strict;
 }
 
+XlsxPackage::XlsxPackage(std::int64_t inflatedLimit) : m_budget(inflatedLimit) {}
+
 XlsxPackage::~XlsxPackage()
 {
     if (m_archive)
@@ -118,13 +204,16 @@ QString XlsxPackage::open(const QString &path)
         return QStringLiteral("not an xlsx workbook");
     // A usual workbook is read whole, once: libzip then seeks and reads in memory, not with a system call each.
     // Unbuffered, so that of a larger one only the eight bytes asked for are read.
-    QFile file(path);
+    m_file = std::make_unique<ZipFileSource>();
+    QFile &file = m_file->file;
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return QStringLiteral("file not found");
     const bool whole = info.size() <= InMemoryLimit;
     m_bytes = file.read(whole ? info.size() : 8);
-    file.close();
     const QByteArray head = m_bytes.left(8);
+    if (whole)
+        m_file.reset();
     if (head.isEmpty())
         return QStringLiteral("not an xlsx workbook");
     if (head == QByteArray(CfbSignature, 8)) {
@@ -140,22 +229,24 @@ QString XlsxPackage::open(const QString &path)
     }
 
     // libzip reports a truncated archive and a file of another kind alike; the first bytes tell them apart.
-    int error = 0;
+    zip_error_t sourceError;
+    zip_error_init(&sourceError);
+    zip_source_t *source = nullptr;
     if (whole) {
-        zip_error_t sourceError;
-        zip_error_init(&sourceError);
-        if (zip_source_t *source =
-                zip_source_buffer_create(m_bytes.constData(), zip_uint64_t(m_bytes.size()), 0, &sourceError)) {
-            m_archive = zip_open_from_source(source, ZIP_RDONLY, &sourceError);
-            if (!m_archive)
-                zip_source_free(source);
-        }
-        error = zip_error_code_zip(&sourceError);
-        zip_error_fini(&sourceError);
+        source = zip_source_buffer_create(m_bytes.constData(), zip_uint64_t(m_bytes.size()), 0, &sourceError);
     } else {
         m_bytes.clear();
-        m_archive = zip_open(ZipFileName(path).constData(), ZIP_RDONLY, &error);
+        m_file->size = zip_uint64_t(info.size());
+        zip_error_init(&m_file->error);
+        source = zip_source_function_create(ReadZipFile, m_file.get(), &sourceError);
     }
+    if (source) {
+        m_archive = zip_open_from_source(source, ZIP_RDONLY, &sourceError);
+        if (!m_archive)
+            zip_source_free(source);
+    }
+    const int error = zip_error_code_zip(&sourceError);
+    zip_error_fini(&sourceError);
     if (!m_archive) {
         if (!head.startsWith("PK"))
             return QStringLiteral("not an xlsx workbook");

@@ -5,10 +5,12 @@
 #include <QHash>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 struct zip;
+struct ZipFileSource;
 
 // Inflated XML a whole read may need, counted over every part.
 constexpr std::int64_t InflatedXmlLimit = std::int64_t(64) * 1024 * 1024;
@@ -25,7 +27,7 @@ struct XlsxRelationship {
 class XlsxPackage
 {
 public:
-    explicit XlsxPackage(std::int64_t inflatedLimit = InflatedXmlLimit) : m_budget(inflatedLimit) {}
+    explicit XlsxPackage(std::int64_t inflatedLimit = InflatedXmlLimit);
     ~XlsxPackage();
     XlsxPackage(const XlsxPackage &) = delete;
     XlsxPackage &operator=(const XlsxPackage &) = delete;
@@ -57,7 +59,9 @@ private:
     // A part read to its handler's end: the bytes inflated past the point where it finished were not needed.
     void refundUnread(const XmlPartHandler &handler, std::int64_t fed, std::int64_t finishedAt);
 
-    QByteArray m_bytes; // the whole file when small, which the archive then reads; it outlives the archive
+    // The file the archive reads: whole in memory when small, otherwise open; either outlives the archive.
+    QByteArray m_bytes;
+    std::unique_ptr<ZipFileSource> m_file;
     zip *m_archive = nullptr;
     QHash<QString, std::uint64_t> m_entries; // by normalised name
     std::int64_t m_budget;                   // inflated bytes still allowed

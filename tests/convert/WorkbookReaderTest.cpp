@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -232,6 +233,43 @@ TEST_F(WorkbookReaderTest, AFileThatIsNoReadableWorkbookGivesTheReason)
     EXPECT_EQ(ReadWorkbookCells(path("folder.xlsx")).error, "is a folder");
     if (MakeFifo(path("pipe.xlsx"))) { // opening one would wait for a writer
         EXPECT_EQ(ReadWorkbookCells(path("pipe.xlsx")).error, "not an xlsx workbook");
+    }
+}
+
+// A workbook over a megabyte is read from the file as libzip asks, not whole: its parts, the central directory
+// and the first bytes lie far apart, a long text spans several reads, and every reason must be the one a small
+// workbook gives.
+TEST_F(WorkbookReaderTest, ALargeWorkbookReadsAsASmallOne)
+{
+    QRandomGenerator random(7); // fixed, and beyond deflate, so the archive stays as large as its parts
+    QByteArray noise(1200 * 1024, Qt::Uninitialized);
+    random.fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+    QString letters(60000, u'a');
+    for (QChar &letter : letters)
+        letter = QChar(u'a' + random.bounded(26));
+    XlsxParts parts = TestWorkbookParts(
+        RowXml(1, InlineStringCell("A1", letters)) + R"(<row r="5"><c r="J5" t="s"><v>1</v></c></row>)", {"x", "y"});
+    parts.insert(parts.end() - 1, {QStringLiteral("xl/media/noise.bin"), noise}); // between sheet and strings
+    ASSERT_TRUE(WriteZip(path(), parts));
+    const QByteArray whole = ReadBytes(path());
+    ASSERT_GT(whole.size(), 1024 * 1024);
+    QByteArray corrupted = whole;
+    corrupted.replace(corrupted.indexOf("xl/worksheets/sheet1.xml") + 24, 64, QByteArray(64, '\xff'));
+    const std::pair<QByteArray, QString> cases[] = {
+        {whole, QString()},
+        {corrupted, "damaged workbook: cannot inflate part xl/worksheets/sheet1.xml (Zlib error: data error)"},
+        {whole.left(whole.size() - 1), "damaged workbook: unreadable zip archive (Not a zip archive)"},
+        {whole.left(whole.size() / 2), "damaged workbook: unreadable zip archive (Not a zip archive)"},
+        {QByteArray::fromHex("D0CF11E0A1B11AE1") + noise, "encrypted workbook"},
+        {noise, "not an xlsx workbook"},
+    };
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const auto &[bytes, reason] = cases[row];
+        WriteBytes(path(), bytes);
+        const SheetCellsResult result = ReadFirstSheetCells(path(), CellWindow{1, 100, {}});
+        EXPECT_EQ(result.error, reason) << "row " << row;
+        EXPECT_EQ(At(result, 5, 10), reason.isEmpty() ? Text("y") : CellValue()) << "row " << row;
+        EXPECT_EQ(At(result, 1, 1), reason.isEmpty() ? Text(letters) : CellValue()) << "row " << row;
     }
 }
 
