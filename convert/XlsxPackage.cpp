@@ -15,6 +15,7 @@
 namespace {
 
 constexpr std::int64_t MinChunkSize = 8 * 1024;
+constexpr std::int64_t SmallestChunk = 1024;
 constexpr qint64 InMemoryLimit = 1024 * 1024;
 constexpr std::int64_t GrowingFrom = 64 * 1024;
 constexpr std::int64_t MaxChunkSize = 8 * 1024 * 1024;
@@ -30,11 +31,14 @@ QString NormalisedName(QString name)
 }
 
 // Small chunks at first, so that a read that stops early (a sheet at row 101, the shared strings after the last
-// one used) inflates little past its stop; then chunks grow with the part, so that a token spanning many of them
-// is not rescanned endlessly.
-std::int64_t ChunkSize(std::int64_t fed)
+// one used) inflates little past its stop, each sized to what the handler expects to still need where it can
+// tell; then chunks grow with the part, so that a token spanning many of them is not rescanned endlessly.
+std::int64_t ChunkSize(std::int64_t fed, const XmlPartHandler &handler)
 {
-    return fed < GrowingFrom ? MinChunkSize : std::min(fed, MaxChunkSize);
+    if (fed >= GrowingFrom)
+        return std::min(fed, MaxChunkSize);
+    const std::int64_t needed = fed ? handler.bytesStillNeeded(fed) : 0;
+    return needed > 0 ? std::clamp(needed, SmallestChunk, MinChunkSize) : MinChunkSize;
 }
 
 } // namespace
@@ -324,7 +328,7 @@ QString XlsxPackage::parse(const QString &partName, XmlPartHandler &handler)
     for (;;) {
         zip_int64_t length = 0;
         if (m_budget > 0) {
-            const int want = int(std::min(ChunkSize(fed), m_budget));
+            const int want = int(std::min(ChunkSize(fed, handler), m_budget));
             void *buffer = parser.buffer(want);
             if (!buffer)
                 return QStringLiteral("workbook too large");
@@ -366,7 +370,7 @@ bool XlsxPackage::parseQuickly(std::uint64_t index, XmlPartHandler &handler)
     std::int64_t fed = 0;
     for (;;) {
         // Reads the same chunks as expat; where the budget or the archive would decide, expat's read does.
-        const std::int64_t want = ChunkSize(fed);
+        const std::int64_t want = ChunkSize(fed, handler);
         if (want > m_budget)
             return false;
         char *buffer = nullptr;

@@ -109,6 +109,9 @@ public:
     // one step, exactly as their events would have left it, and return how many bytes it took; 0 leaves them to
     // the tokenizer.
     virtual size_t takeContent(std::string_view) { return 0; }
+    // How many more bytes of the part the handler expects to need, having been fed the first `fed`; 0 when it
+    // cannot tell. Only the size of the next chunk depends on it: a wrong guess costs time, never a result.
+    virtual std::int64_t bytesStillNeeded(std::int64_t /*fed*/) const { return 0; }
     // True once the handler has all it needs: the parse stops there.
     bool finished() const { return m_finished; }
     // Forgets everything received, so that the part can be read again from its start after the quick tokenizer
