@@ -20,6 +20,10 @@ public:
     void endElement(XmlNs ns, std::string_view name) override;
     void characters(std::string_view text) override;
     size_t takeContent(std::string_view following) override;
+    std::int64_t bytesStillNeeded(std::int64_t fed) const override
+    {
+        return BytesAtRate(fed, m_count, m_wanted.back());
+    }
 
 protected:
     bool forget() override;

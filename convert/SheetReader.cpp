@@ -234,10 +234,6 @@ void SheetReader::characters(std::string_view text)
 
 std::int64_t SheetReader::bytesStillNeeded(std::int64_t fed) const
 {
-    // The rows up to the one that ends the read, at the bytes per row so far, with an eighth and a little over;
-    // no guess before a few rows give a rate.
-    if (!m_sheetDataDepth || m_row < 8 || m_row > m_window.lastRow)
-        return 0;
-    const std::int64_t rest = (std::int64_t(m_window.lastRow) + 1 - m_row) * (fed / m_row);
-    return rest + rest / 8 + 256;
+    // The rows up to the one that ends the read, rated by row number: rows left out cost nothing.
+    return m_sheetDataDepth ? BytesAtRate(fed, m_row, std::int64_t(m_window.lastRow) + 1) : 0;
 }

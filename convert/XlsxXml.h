@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -94,6 +95,17 @@ inline char *CopyShort(std::string_view text, char *out)
     for (const char c : text)
         *out++ = c;
     return out;
+}
+
+// A handler's guess at the bytes still needed to reach unit `target` (a row, an item) at the rate of `done`
+// units in the first `fed` bytes, with an eighth and a little over; 0, no guess, before a few units give a rate.
+inline std::int64_t BytesAtRate(std::int64_t fed, std::int64_t done, std::int64_t target)
+{
+    if (done < 8 || target < done)
+        return 0;
+    // A million units more is beyond any chunk already, and keeps the product far from overflowing.
+    const std::int64_t rest = std::min(target - done, std::int64_t(1) << 20) * (fed / done);
+    return rest + rest / 8 + 256;
 }
 
 // Receives one part's elements, each by namespace and local name.
