@@ -65,16 +65,16 @@ struct ZipFileSource {
             if (!file.seek(qint64(position)))
                 return -1;
             if (length >= BlockSize) {
-                const qint64 read = file.read(data, qint64(length));
-                position += zip_uint64_t(std::max<qint64>(read, 0));
-                return read;
+                const qint64 got = file.read(data, qint64(length));
+                position += zip_uint64_t(std::max<qint64>(got, 0));
+                return got;
             }
             block.resize(BlockSize);
-            const qint64 read = file.read(block.data(), qint64(BlockSize));
-            block.resize(std::max<qint64>(read, 0));
+            const qint64 got = file.read(block.data(), qint64(BlockSize));
+            block.resize(std::max<qint64>(got, 0));
             blockStart = position;
             offset = 0;
-            if (read < 0)
+            if (got < 0)
                 return -1;
         }
         const zip_uint64_t count = std::min(length, zip_uint64_t(block.size()) - offset);
