@@ -43,9 +43,10 @@ std::int64_t ChunkSize(std::int64_t fed, const XmlPartHandler &handler)
 
 } // namespace
 
-// A larger workbook as libzip reads it, from the file opened once. libzip's own file source opens it again and
-// reads through stdio, in 4 KiB pieces with a seek before most; here a small request (a local header, the next
-// compressed bytes) is served from a block read at once, a large one (the central directory) read directly.
+// A workbook as libzip reads it: a usual one read whole into the block, a larger one through the file opened
+// once, small requests (a local header, the next compressed bytes) served from a block read at once and large ones
+// (the central directory) read directly. libzip's own file source opens the file again and reads through stdio,
+// in 4 KiB pieces with a seek before most.
 struct ZipFileSource {
     static constexpr zip_uint64_t BlockSize = 16 * 1024;
 
@@ -61,7 +62,9 @@ struct ZipFileSource {
     {
         zip_uint64_t offset = position - blockStart;
         const zip_uint64_t held = zip_uint64_t(block.size());
-        if (position < blockStart || offset > held || held - offset < length) {
+        const bool inBlock =
+            position >= blockStart && offset <= held && (held - offset >= length || blockStart + held == size);
+        if (!inBlock) {
             if (!file.seek(qint64(position)))
                 return -1;
             if (length >= BlockSize) {
@@ -206,18 +209,20 @@ QString XlsxPackage::open(const QString &path)
     // A pipe or a device is no workbook, and reading a pipe could block.
     if (!info.isFile())
         return QStringLiteral("not an xlsx workbook");
-    // A usual workbook is read whole, once: libzip then seeks and reads in memory, not with a system call each.
-    // Unbuffered, so that of a larger one only the eight bytes asked for are read.
+    // A usual workbook is read whole, once, so that libzip seeks and reads in memory, not with a system call
+    // each, and the file is closed at once. Unbuffered, so that of a larger one only the eight bytes asked for are
+    // read; that one stays open for libzip.
     m_file = std::make_unique<ZipFileSource>();
     QFile &file = m_file->file;
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return QStringLiteral("file not found");
     const bool whole = info.size() <= InMemoryLimit;
-    m_bytes = file.read(whole ? info.size() : 8);
-    const QByteArray head = m_bytes.left(8);
+    m_file->block = file.read(whole ? info.size() : 8);
+    m_file->size = whole ? zip_uint64_t(m_file->block.size()) : zip_uint64_t(info.size());
     if (whole)
-        m_file.reset();
+        file.close();
+    const QByteArray head = m_file->block.left(8);
     if (head.isEmpty())
         return QStringLiteral("not an xlsx workbook");
     if (head == QByteArray(CfbSignature, 8)) {
@@ -235,15 +240,8 @@ QString XlsxPackage::open(const QString &path)
     // libzip reports a truncated archive and a file of another kind alike; the first bytes tell them apart.
     zip_error_t sourceError;
     zip_error_init(&sourceError);
-    zip_source_t *source = nullptr;
-    if (whole) {
-        source = zip_source_buffer_create(m_bytes.constData(), zip_uint64_t(m_bytes.size()), 0, &sourceError);
-    } else {
-        m_bytes.clear();
-        m_file->size = zip_uint64_t(info.size());
-        zip_error_init(&m_file->error);
-        source = zip_source_function_create(ReadZipFile, m_file.get(), &sourceError);
-    }
+    zip_error_init(&m_file->error);
+    zip_source_t *source = zip_source_function_create(ReadZipFile, m_file.get(), &sourceError);
     if (source) {
         m_archive = zip_open_from_source(source, ZIP_RDONLY, &sourceError);
         if (!m_archive)

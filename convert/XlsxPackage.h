@@ -59,9 +59,7 @@ private:
     // A part read to its handler's end: the bytes inflated past the point where it finished were not needed.
     void refundUnread(const XmlPartHandler &handler, std::int64_t fed, std::int64_t finishedAt);
 
-    // The file the archive reads: whole in memory when small, otherwise open; either outlives the archive.
-    QByteArray m_bytes;
-    std::unique_ptr<ZipFileSource> m_file;
+    std::unique_ptr<ZipFileSource> m_file; // what the archive reads; it outlives the archive
     zip *m_archive = nullptr;
     QHash<QString, std::uint64_t> m_entries; // by normalised name
     std::int64_t m_budget;                   // inflated bytes still allowed
