@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr std::int64_t MinChunkSize = 8 * 1024;
+constexpr std::int64_t SmallChunk = 8 * 1024; // while the part is young, unless the handler can tell better
 constexpr std::int64_t SmallestChunk = 1024;
 constexpr qint64 InMemoryLimit = 1024 * 1024;
 constexpr std::int64_t GrowingFrom = 64 * 1024;
@@ -37,8 +37,8 @@ std::int64_t ChunkSize(std::int64_t fed, const XmlPartHandler &handler)
 {
     if (fed >= GrowingFrom)
         return std::min(fed, MaxChunkSize);
-    const std::int64_t needed = fed ? handler.bytesStillNeeded(fed) : 0;
-    return needed > 0 ? std::clamp(needed, SmallestChunk, MinChunkSize) : MinChunkSize;
+    const std::int64_t needed = handler.bytesStillNeeded(fed);
+    return needed > 0 ? std::clamp(needed, SmallestChunk, SmallChunk) : SmallChunk;
 }
 
 } // namespace
