@@ -98,6 +98,7 @@ zip_int64_t ReadZipFile(void *state, void *data, zip_uint64_t length, zip_source
         source.position = 0;
         return 0;
     case ZIP_SOURCE_READ: {
+        errno = 0; // so that the reason given is the failed read's own, not an earlier call's
         const zip_int64_t read = source.read(static_cast<char *>(data), length);
         if (read < 0)
             zip_error_set(&source.error, ZIP_ER_READ, errno ? errno : EIO);
