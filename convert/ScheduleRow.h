@@ -3,7 +3,6 @@
 #include "convert/WorkbookCells.h"
 
 #include <QString>
-
 #include <cstdint>
 
 struct ScheduleRow {

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QString>
-
 #include <cstdint>
 
 // "Logs/Watch Folder #<folder> Log For <yyyymmdd>.TXT" in the program folder.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 
 // File times as counts of 100 ns since 1601-01-01 UTC, at the file system's full resolution; zero when
