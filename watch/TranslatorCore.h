@@ -4,6 +4,7 @@
 #include "config/WatchSettings.h"
 #include "events/Clock.h"
 #include "events/EventList.h"
+#include "watch/FailureStreak.h"
 #include "watch/FileTimes.h"
 
 #include <QHash>
@@ -153,10 +154,14 @@ private:
     bool ReadTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes);
     bool ScanMatchStep();
     void ScanQueueStep();
+    // False for a workbook whose event file failed to be written less than a pause ago, unless this scan is a
+    // periodic one: the change that set off the scan may be the failed write's own.
+    bool RetryDue(const FolderFileKey &key) const;
     void Enqueue(int16_t folder, const QString &fileName);
     void FreeRequest(size_t index);
     void Log(int16_t folder, const QString &message);
-    // Logs the failure and shows it on the folder's panel until its next success.
+    // Counts the failure in the workbook's streak, logs it when the streak calls for a line, and shows it on the
+    // folder's panel until its next success.
     void ReportNotMade(int16_t folder, const QString &fileName, const QString &reason);
     void ShowNotMade(int16_t folder, const QString &fileName, const QString &reason);
     // False while the workbook of a request is still being written; it is looked at again at a later tick.
@@ -192,4 +197,6 @@ private:
     QHash<QString, PrefixGroup> m_eventFilesByPrefix;
     QHash<FolderFileKey, WorkbookSignature> m_unreadableWorkbooks;
     QHash<FolderFileKey, Settling> m_settling;
+    QHash<FolderFileKey, FailureStreak> m_failureStreaks; // workbooks not made since their last success
+    QHash<FolderFileKey, qint64> m_failedWrites;          // when the event file last failed to be written, ms
 };
