@@ -86,7 +86,8 @@ public:
     // A workbook whose size or last-write time changed more recently than this, in ms, is still being written.
     static constexpr int SettleTime = 500;
 
-    TranslatorCore(QString programDir, const Clock &clock, WatchView &view);
+    // programDir is kept, and shown in messages, with the system's own separators.
+    TranslatorCore(const QString &programDir, const Clock &clock, WatchView &view);
 
     // Start-up after the caption: settings, router configuration, the empty queue, both panels. A missing or
     // unreadable DWX.INI or RT-IN1.LST is noted in the log of each active folder.

@@ -90,7 +90,8 @@ TEST_F(StartUp, MissingOrUnreadableRouterFilesAreLoggedForEachActiveFolder)
     core = std::make_unique<TranslatorCore>(dir, clock, view);
     core->Form_Load();
     const QStringList notices{"DWX.INI cannot be read: is a folder: default destinations used",
-                              "RT-IN1.LST not found in " + dir + ": sources not matched, input 0 used"};
+                              "RT-IN1.LST not found in " + QDir::toNativeSeparators(dir) +
+                                  ": sources not matched, input 0 used"};
     EXPECT_EQ(core->StartupNotices(), notices);
     const QString time = QStringLiteral("12-04-2026  14:05:33 ");
     EXPECT_EQ(ReadBytes(LogFilePath(dir, 1, clock.now().date())),
