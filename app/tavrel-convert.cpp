@@ -1,5 +1,7 @@
 // tavrel-convert: converts schedule workbooks to Tavrel event files, or checks them, from the command line.
 
+#include "app/ConsoleText.h"
+#include "app/WorkbookArguments.h"
 #include "config/RouterConfig.h"
 #include "convert/EventTiming.h"
 #include "convert/ScheduleRow.h"
@@ -13,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -26,15 +29,9 @@ constexpr char UsageLine[] = "usage: tavrel-convert [--config-dir DIR] [--date Y
 
 enum ExitStatus { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
-void writeOut(const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-}
-
 void writeError(const QString &text)
 {
-    const QByteArray line = (QStringLiteral("tavrel-convert: ") + text + u'\n').toUtf8();
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    WriteConsoleText(stderr, QStringLiteral("tavrel-convert: ") + text + u'\n');
 }
 
 void reportWorkbook(const QString &name, const QString &reason)
@@ -44,9 +41,7 @@ void reportWorkbook(const QString &name, const QString &reason)
 
 int usageError(const QString &problem)
 {
-    const QByteArray message = QStringLiteral("tavrel-convert: %1\n").arg(problem).toUtf8();
-    std::fwrite(message.constData(), 1, size_t(message.size()), stderr);
-    std::fputs(UsageLine, stderr);
+    WriteConsoleText(stderr, QStringLiteral("tavrel-convert: ") + problem + u'\n' + QLatin1String(UsageLine));
     return ExitUsage;
 }
 
@@ -167,8 +162,7 @@ int checkWorkbooks(const QStringList &workbooks)
             if (HasAnyValue(cells.rows[i]))
                 appendCheckLine(lines, named ? &workbook : nullptr, FirstScheduleRow + i, ToScheduleRow(cells.rows[i]));
         }
-        std::fwrite(lines.data(), 1, lines.size(), stdout);
-        std::fflush(stdout);
+        WriteConsoleUtf8(stdout, lines);
     }
     return status;
 }
@@ -197,7 +191,7 @@ QString targetOf(const QString &workbook, const std::optional<QString> &outputFi
     if (outputFile)
         return *outputFile;
     const QString eventFile = EventFileName(QFileInfo(workbook).fileName());
-    return (outputDir ? QDir(*outputDir) : QFileInfo(workbook).dir()).filePath(eventFile);
+    return QDir::toNativeSeparators((outputDir ? QDir(*outputDir) : QFileInfo(workbook).dir()).filePath(eventFile));
 }
 
 int convertWorkbooks(const QStringList &workbooks, const QString &configDir, const QDate &today,
@@ -247,23 +241,27 @@ int main(int argc, char *argv[])
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
-        writeOut(parser.helpText().toUtf8());
+        WriteConsoleText(stdout, parser.helpText());
         return ExitOk;
     }
     if (parser.isSet(versionOption)) {
-        writeOut(QByteArrayLiteral("tavrel-convert " TAVREL_VERSION "\n"));
+        WriteConsoleText(stdout, QStringLiteral("tavrel-convert " TAVREL_VERSION "\n"));
         return ExitOk;
     }
 
-    const QStringList workbooks = parser.positionalArguments();
-    if (workbooks.isEmpty())
+    if (parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("no workbook given"));
+    const WorkbookArguments arguments = ExpandWorkbookArguments(parser.positionalArguments());
+    for (const QString &pattern : arguments.unmatched)
+        reportWorkbook(pattern, QStringLiteral("no workbook matches"));
+    const QStringList &workbooks = arguments.workbooks;
+    const int expansionStatus = arguments.unmatched.isEmpty() ? ExitOk : ExitFailed;
     const bool toFile = parser.isSet(options.output);
     const bool toDir = parser.isSet(options.outputDir);
     if (parser.isSet(options.check)) {
         if (toFile || toDir)
             return usageError(QStringLiteral("--check writes nothing: -o and --output-dir do not apply"));
-        return checkWorkbooks(workbooks);
+        return std::max(checkWorkbooks(workbooks), expansionStatus);
     }
     if (toFile && toDir)
         return usageError(QStringLiteral("-o and --output-dir exclude each other"));
@@ -277,12 +275,14 @@ int main(int argc, char *argv[])
         if (text.size() != 10 || !today.isValid())
             return usageError(QStringLiteral("--date wants YYYY-MM-DD, not \"%1\"").arg(text));
     }
-    const QString configDir =
-        parser.isSet(options.configDir) ? parser.value(options.configDir) : QCoreApplication::applicationDirPath();
+    const QString configDir = parser.isSet(options.configDir)
+                                  ? parser.value(options.configDir)
+                                  : QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
     if (!QFileInfo(configDir).isDir())
         return usageError(QStringLiteral("--config-dir: no such folder: ") + configDir);
 
-    return convertWorkbooks(workbooks, configDir, today,
-                            toFile ? std::optional(parser.value(options.output)) : std::nullopt,
-                            toDir ? std::optional(parser.value(options.outputDir)) : std::nullopt);
+    return std::max(convertWorkbooks(workbooks, configDir, today,
+                                     toFile ? std::optional(parser.value(options.output)) : std::nullopt,
+                                     toDir ? std::optional(parser.value(options.outputDir)) : std::nullopt),
+                    expansionStatus);
 }

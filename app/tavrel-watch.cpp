@@ -1,6 +1,8 @@
 // The watch core without a window, for servers without a desktop: same timers, same files.
+#include "app/ConsoleText.h"
 #include "app/StopRequest.h"
 #include "events/Clock.h"
+#include "watch/FolderListing.h"
 #include "watch/FolderWatcher.h"
 #include "watch/TranslatorCore.h"
 
@@ -41,12 +43,7 @@ public:
         m_watcher.watch(folder, path, workbooks);
     }
 
-    void logLineWritten(int, const QString &line) override
-    {
-        const QByteArray text = line.toUtf8() + '\n';
-        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
-        std::fflush(stdout);
-    }
+    void logLineWritten(int, const QString &line) override { WriteConsoleText(stdout, line + u'\n'); }
 
 private:
     QTimer m_timeMain;
@@ -58,9 +55,7 @@ constexpr char UsageLine[] = "usage: tavrel-watch [--program-dir DIR]\n";
 
 void print(std::FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    WriteConsoleText(stream, text);
 }
 
 int usageError(const QString &problem)
@@ -76,9 +71,15 @@ void printStart(const TranslatorCore &core)
     for (int folder = 1; folder <= WatchFolderCount; ++folder) {
         const auto &settings = core.WatchFolderSettings()[static_cast<size_t>(folder)];
         const QString number = QString::number(folder);
-        text += settings.Active
-                    ? QStringLiteral("tavrel-watch: watching folder ") + number + QStringLiteral(": ") + settings.Path
-                    : QStringLiteral("tavrel-watch: folder ") + number + QStringLiteral(" inactive");
+        if (!settings.Active) {
+            text += QStringLiteral("tavrel-watch: folder ") + number + QStringLiteral(" inactive\n");
+            continue;
+        }
+        text += QStringLiteral("tavrel-watch: watching folder ") + number + QStringLiteral(": ") +
+                QDir::toNativeSeparators(settings.Path);
+        // As the window's caption would say after the folder's first scan.
+        if (const QString problem = FolderListingProblem(settings.Path); !problem.isEmpty())
+            text += QLatin1String(" (") + problem + u')';
         text += u'\n';
     }
     for (const QString &notice : core.StartupNotices())

@@ -1,6 +1,7 @@
 #include "convert/ScheduleWorkbook.h"
 #include "events/Number.h"
 #include "output/EventFile.h"
+#include "watch/FailureStreak.h"
 #include "watch/TranslatorCore.h"
 
 #include <QFileInfo>
@@ -8,13 +9,6 @@
 #include <limits>
 
 namespace {
-
-// "14:05:33": the time shown beside the last event file made.
-QString ClockTime(const QTime &time)
-{
-    return FormatInteger(time.hour(), 2) + u':' + FormatInteger(time.minute(), 2) + u':' +
-           FormatInteger(time.second(), 2);
-}
 
 // A file time as ms since 1970; an unknown time reads as long ago.
 qint64 MSecsSinceEpoch(uint64_t fileTime)
@@ -24,16 +18,12 @@ qint64 MSecsSinceEpoch(uint64_t fileTime)
                          : static_cast<qint64>(fileTime / 10000) - UnixEpochMSecs;
 }
 
-QString NotMadeMessage(const QString &fileName, const QString &reason)
-{
-    return QStringLiteral("TVX File not made for : ") + fileName + QLatin1String(" (") + reason + u')';
-}
-
 } // namespace
 
 void TranslatorCore::ReportNotMade(int16_t folder, const QString &fileName, const QString &reason)
 {
-    Log(folder, NotMadeMessage(fileName, reason));
+    if (const auto message = m_failureStreaks[FolderFileKey{folder, fileName}].failed(fileName, reason, m_clock.now()))
+        Log(folder, *message);
     ShowNotMade(folder, fileName, reason);
 }
 
@@ -122,29 +112,42 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
             return false;
     }
 
-    Log(request.Folder, QStringLiteral("Make TVX File for : ") + request.FileName);
+    // Within a streak of failures the attempts go unlogged until one succeeds or the streak's report is due.
+    const bool quiet = m_failureStreaks.contains(key);
+    const QString makeMessage = QStringLiteral("Make TVX File for : ") + request.FileName;
+    if (!quiet)
+        Log(request.Folder, makeMessage);
     m_events.Reset();
+    QStringList rowNotes;
     if (settings.Format == 0) {
-        QStringList rowNotes;
         const QString reason =
             ReadScheduleWorkbook(signature.path, m_router, m_clock.now().date(), m_events, &rowNotes);
         if (!reason.isEmpty()) {
             // Writing now would put an empty event file over a good one.
             m_unreadableWorkbooks.insert(key, signature);
+            m_failedWrites.remove(key);
             ReportNotMade(request.Folder, request.FileName, reason);
             return false;
         }
         m_unreadableWorkbooks.remove(key);
-        for (const QString &note : std::as_const(rowNotes))
-            Log(request.Folder, note);
     }
 
     const QString eventFileName = EventFileName(request.FileName);
     const QString reason = WriteEventFile(folderPath + eventFileName, m_events);
     if (!reason.isEmpty()) {
+        m_failedWrites.insert(key, m_clock.now().toMSecsSinceEpoch());
         ReportNotMade(request.Folder, request.FileName, reason);
         return false;
     }
+
+    // Row lines describe the event file, so they are logged only once it is written.
+    if (quiet)
+        Log(request.Folder, makeMessage);
+    for (const QString &note : std::as_const(rowNotes))
+        Log(request.Folder, note);
+    if (quiet)
+        Log(request.Folder, m_failureStreaks.take(key).madeMessage(request.FileName));
+    m_failedWrites.remove(key);
 
     PanelState state = m_panels[request.Folder];
     state.LastFile = eventFileName + QLatin1String("  ") + ClockTime(m_clock.now().time());

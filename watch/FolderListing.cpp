@@ -1,5 +1,7 @@
 #include "watch/FolderListing.h"
 
+#include "config/WatchSettings.h"
+
 #include <QFile>
 #include <algorithm>
 #include <string_view>
@@ -95,6 +97,14 @@ void SortInto(KeyedNames &keyed, QStringList &names)
 }
 
 } // namespace
+
+QString FolderListingProblem(const QString &folderPath)
+{
+    QStringList names;
+    QString problem;
+    ListFolderFiles(WithTrailingSeparator(folderPath), QStringLiteral("*"), names, &problem);
+    return problem;
+}
 
 bool MatchesWildcard(const QString &name, const QString &pattern)
 {

@@ -14,3 +14,7 @@ bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringL
 
 // True when name matches the wildcard pattern without regard to case.
 bool MatchesWildcard(const QString &name, const QString &pattern);
+
+// Why a scan could not list the watch folder at folderPath ("folder not found", "folder cannot be read: REASON"),
+// the text its panel's caption then shows; empty when it can.
+QString FolderListingProblem(const QString &folderPath);

@@ -135,7 +135,7 @@ bool TranslatorCore::ScanMatchStep()
 void TranslatorCore::ScanQueueStep()
 {
     for (const FolderFileEntry &entry : m_spreadsheets) {
-        if (entry.Matched || entry.FileName.size() < 5)
+        if (entry.Matched || entry.FileName.size() < 5 || !RetryDue(FolderFileKey{m_scanFolder, entry.FileName}))
             continue;
         Enqueue(m_scanFolder, entry.FileName);
     }
@@ -150,6 +150,13 @@ void TranslatorCore::ScanQueueStep()
                               FormatInteger(m_eventFileCount[m_scanFolder]) + QLatin1String(" TVX Files)");
     }
     setPanel(m_scanFolder, state);
+}
+
+bool TranslatorCore::RetryDue(const FolderFileKey &key) const
+{
+    const auto failed = m_failedWrites.constFind(key);
+    return failed == m_failedWrites.cend() || !m_scanForChange ||
+           m_clock.now().toMSecsSinceEpoch() - *failed >= ScanPauseInterval;
 }
 
 void TranslatorCore::Enqueue(int16_t folder, const QString &fileName)

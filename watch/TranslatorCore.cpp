@@ -2,6 +2,7 @@
 
 #include "output/ActivityLog.h"
 
+#include <QDir>
 #include <utility>
 
 namespace {
@@ -13,8 +14,8 @@ QString DesignCaption(int folder)
 
 } // namespace
 
-TranslatorCore::TranslatorCore(QString programDir, const Clock &clock, WatchView &view)
-    : m_programDir(std::move(programDir)), m_clock(clock), m_view(view)
+TranslatorCore::TranslatorCore(const QString &programDir, const Clock &clock, WatchView &view)
+    : m_programDir(QDir::toNativeSeparators(programDir)), m_clock(clock), m_view(view)
 {
     for (int folder = 1; folder <= WatchFolderCount; ++folder)
         m_panels[folder].FrameCaption = DesignCaption(folder);

@@ -4,6 +4,7 @@
 #include "config/WatchSettings.h"
 #include "events/Clock.h"
 #include "events/EventList.h"
+#include "watch/FailureStreak.h"
 #include "watch/FileTimes.h"
 
 #include <QHash>
@@ -85,7 +86,8 @@ public:
     // A workbook whose size or last-write time changed more recently than this, in ms, is still being written.
     static constexpr int SettleTime = 500;
 
-    TranslatorCore(QString programDir, const Clock &clock, WatchView &view);
+    // programDir is kept, and shown in messages, with the system's own separators.
+    TranslatorCore(const QString &programDir, const Clock &clock, WatchView &view);
 
     // Start-up after the caption: settings, router configuration, the empty queue, both panels. A missing or
     // unreadable DWX.INI or RT-IN1.LST is noted in the log of each active folder.
@@ -153,10 +155,14 @@ private:
     bool ReadTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes);
     bool ScanMatchStep();
     void ScanQueueStep();
+    // False for a workbook whose event file failed to be written less than a pause ago, unless this scan is a
+    // periodic one: the change that set off the scan may be the failed write's own.
+    bool RetryDue(const FolderFileKey &key) const;
     void Enqueue(int16_t folder, const QString &fileName);
     void FreeRequest(size_t index);
     void Log(int16_t folder, const QString &message);
-    // Logs the failure and shows it on the folder's panel until its next success.
+    // Counts the failure in the workbook's streak, logs it when the streak calls for a line, and shows it on the
+    // folder's panel until its next success.
     void ReportNotMade(int16_t folder, const QString &fileName, const QString &reason);
     void ShowNotMade(int16_t folder, const QString &fileName, const QString &reason);
     // False while the workbook of a request is still being written; it is looked at again at a later tick.
@@ -192,4 +198,6 @@ private:
     QHash<QString, PrefixGroup> m_eventFilesByPrefix;
     QHash<FolderFileKey, WorkbookSignature> m_unreadableWorkbooks;
     QHash<FolderFileKey, Settling> m_settling;
+    QHash<FolderFileKey, FailureStreak> m_failureStreaks; // workbooks not made since their last success
+    QHash<FolderFileKey, qint64> m_failedWrites;          // when the event file last failed to be written, ms
 };

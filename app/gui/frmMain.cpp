@@ -87,16 +87,16 @@ void frmMain::createControls()
 
 void frmMain::createMenus()
 {
-    menuFile = menuBar()->addMenu(QStringLiteral("File"));
+    menuFile = menuBar()->addMenu(QStringLiteral("&File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
     menuFileExit = menuFile->addAction(QStringLiteral("Exit"));
     menuFileExit->setObjectName(QStringLiteral("menuFileExit"));
-    menuSet = menuBar()->addMenu(QStringLiteral("Settings"));
+    menuSet = menuBar()->addMenu(QStringLiteral("&Settings"));
     menuSet->setObjectName(QStringLiteral("menuSet"));
     menuSetWatch = menuSet->addAction(QStringLiteral("Watch Folder Settings"));
     menuSetWatch->setObjectName(QStringLiteral("menuSetWatch"));
     // A top-level command without items: it triggers as soon as it is clicked.
-    menuAbout = menuBar()->addAction(QStringLiteral("About"));
+    menuAbout = menuBar()->addAction(QStringLiteral("&About"));
     menuAbout->setObjectName(QStringLiteral("menuAbout"));
     connect(menuFileExit, &QAction::triggered, this, &frmMain::menuFileExit_Click);
     connect(menuSetWatch, &QAction::triggered, this, &frmMain::menuSetWatch_Click);

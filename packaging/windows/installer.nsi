@@ -62,14 +62,14 @@ Section "${PRODUCT}" SecProgram
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-Section /o "Start the window when a user logs on" SecAutostart
+Section /o "Start at log-on" SecAutostart
     SetShellVarContext all
     CreateShortcut "$SMSTARTUP\${PRODUCT}.lnk" "$INSTDIR\tavrel-translator.exe"
 SectionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
     !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "The window, tavrel-watch.exe and tavrel-convert.exe."
-    !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "Starts the window for every user at log-on."
+    !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "Start the window when a user logs on."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 ; Removes what the installer put there; Translator.ini, DWX.INI, RT-IN1.LST and Logs are the station's and stay.

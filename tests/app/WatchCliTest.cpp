@@ -37,8 +37,10 @@ TEST(WatchCli, ConvertsDroppedAndResavedSchedulesAtOnceAndStopsOnSigterm)
     QTemporaryDir programDir;
     ASSERT_TRUE(QDir(programDir.path()).mkdir(QStringLiteral("in")));
     const QString watch = programDir.filePath(QStringLiteral("in")) + u'/';
+    const QString missing = programDir.filePath(QStringLiteral("missing")) + u'/';
     WriteBytes(programDir.filePath(QStringLiteral("Translator.ini")),
-               "[Watch_Folder_1_Settings]\r\nActive=1\r\nPath=" + QFile::encodeName(watch) + "\r\n");
+               "[Watch_Folder_1_Settings]\r\nActive=1\r\nPath=" + QFile::encodeName(watch) +
+                   "\r\n[Watch_Folder_2_Settings]\r\nActive=1\r\nPath=" + QFile::encodeName(missing) + "\r\n");
 
     QProcess watcher;
     PrepareForRequestStop(watcher);
@@ -65,12 +67,12 @@ TEST(WatchCli, ConvertsDroppedAndResavedSchedulesAtOnceAndStopsOnSigterm)
     ASSERT_TRUE(watcher.waitForFinished(10000));
     // What it works with comes first, so the journal shows a wrong folder or a missing file.
     const QByteArray out = ConsoleText(watcher.readAllStandardOutput());
-    const QByteArray dir = QFile::encodeName(programDir.path());
+    const QByteArray dir = QDir::toNativeSeparators(programDir.path()).toUtf8();
     EXPECT_TRUE(out.startsWith("tavrel-watch: program folder " + dir +
-                               "\ntavrel-watch: watching folder 1: " + QFile::encodeName(watch) +
-                               "\ntavrel-watch: folder 2 inactive\ntavrel-watch: DWX.INI "
-                               "not found in " +
-                               dir + ": default destinations used\n"))
+                               "\ntavrel-watch: watching folder 1: " + QDir::toNativeSeparators(watch).toUtf8() +
+                               "\ntavrel-watch: watching folder 2: " + QDir::toNativeSeparators(missing).toUtf8() +
+                               " (folder not found)\ntavrel-watch: DWX.INI not found in " + dir +
+                               ": default destinations used\n"))
         << out.toStdString();
     EXPECT_EQ(out.count("Make TVX File for : Day1.xlsx\n"), 2);
     if (!asked)
