@@ -1,0 +1,54 @@
+#include "watch/ProgramFolderLock.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+using Status = ProgramFolderLockResult::Status;
+
+TEST(ProgramFolderLock, ASecondOnTheSameFolderIsRefusedUntilTheFirstEnds)
+{
+    QTemporaryDir programDir;
+    auto first = std::make_unique<ProgramFolderLock>(programDir.path());
+    ASSERT_TRUE(first->lock());
+    ASSERT_TRUE(QFile::exists(programDir.filePath(QStringLiteral("tavrel.lock"))));
+
+    ProgramFolderLock second(programDir.path());
+    const ProgramFolderLockResult refused = second.lock();
+    EXPECT_EQ(refused.status, Status::HeldByAnother);
+    EXPECT_EQ(refused.message, QStringLiteral("DWX Tavrel Translator is already running for ") +
+                                   QDir::toNativeSeparators(programDir.path()) + QStringLiteral(" (process ") +
+                                   QString::number(QCoreApplication::applicationPid()) + QStringLiteral(" on ") +
+                                   QSysInfo::machineHostName() + QStringLiteral("). Close it first."));
+
+    first.reset();
+    EXPECT_FALSE(QFile::exists(programDir.filePath(QStringLiteral("tavrel.lock"))));
+    EXPECT_TRUE(second.lock());
+}
+
+TEST(ProgramFolderLock, TwoProgramFoldersAreLockedSideBySide)
+{
+    QTemporaryDir one, two;
+    ProgramFolderLock first(one.path()), second(two.path());
+    EXPECT_TRUE(first.lock());
+    EXPECT_TRUE(second.lock());
+}
+
+TEST(ProgramFolderLock, AFolderWhereNoLockCanBeMadeIsNamedWithTheReason)
+{
+    QTemporaryDir parent;
+    const QString missing = parent.filePath(QStringLiteral("gone"));
+    ProgramFolderLock lock(missing);
+    const ProgramFolderLockResult result = lock.lock();
+    EXPECT_EQ(result.status, Status::NotLockable);
+    EXPECT_EQ(result.message, QStringLiteral("DWX Tavrel Translator cannot lock ") + QDir::toNativeSeparators(missing) +
+                                  QStringLiteral(" (cannot write tavrel.lock): another program on this folder would "
+                                                 "go unnoticed."));
+}
+
+} // namespace
