@@ -1,6 +1,8 @@
 #include "watch/ProgramFolderLock.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QSysInfo>
 #include <QThread>
 
 namespace {
@@ -45,7 +47,13 @@ ProgramFolderLockResult ProgramFolderLock::lock()
             return {Status::NotLockable, notLockableMessage(folder, m_file.error())};
         qint64 pid = 0;
         QString host;
-        if (m_file.getLockInfo(&pid, &host, nullptr) || attempt == InfoAttempts)
+        const bool read = m_file.getLockInfo(&pid, &host, nullptr);
+        // This process's own number: left by an earlier one that had it before a restart. The removal fails while
+        // another holder has the file open.
+        if (read && pid == QCoreApplication::applicationPid() && host == QSysInfo::machineHostName() &&
+            m_file.removeStaleLockFile())
+            continue;
+        if (read || attempt == InfoAttempts)
             return {Status::HeldByAnother, heldMessage(folder, pid, host)};
         QThread::msleep(InfoRetryMilliseconds);
     }

@@ -123,6 +123,7 @@ TEST(WatchCli, ConvertsDroppedAndResavedSchedulesAtOnceAndStopsOnSigterm)
         GTEST_SKIP() << "no console to send Ctrl+Break through here; scripts/test-windows stops it with Ctrl+C";
     EXPECT_EQ(watcher.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(watcher.exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(programDir.filePath(QStringLiteral("tavrel.lock"))));
 }
 
 } // namespace

@@ -31,6 +31,18 @@ TEST(ProgramFolderLock, ASecondOnTheSameFolderIsRefusedUntilTheFirstEnds)
     EXPECT_TRUE(second.lock());
 }
 
+// After a restart a new process can get the number of the one that left the file behind.
+TEST(ProgramFolderLock, ALockLeftWithThisProcesssOwnNumberIsTakenOver)
+{
+    QTemporaryDir heldDir, leftDir;
+    ProgramFolderLock held(heldDir.path());
+    ASSERT_TRUE(held.lock());
+    ASSERT_TRUE(
+        QFile::copy(heldDir.filePath(QStringLiteral("tavrel.lock")), leftDir.filePath(QStringLiteral("tavrel.lock"))));
+    ProgramFolderLock next(leftDir.path());
+    EXPECT_TRUE(next.lock());
+}
+
 TEST(ProgramFolderLock, TwoProgramFoldersAreLockedSideBySide)
 {
     QTemporaryDir one, two;
