@@ -43,14 +43,6 @@ TEST(ProgramFolderLock, ALockLeftWithThisProcesssOwnNumberIsTakenOver)
     EXPECT_TRUE(next.lock());
 }
 
-TEST(ProgramFolderLock, TwoProgramFoldersAreLockedSideBySide)
-{
-    QTemporaryDir one, two;
-    ProgramFolderLock first(one.path()), second(two.path());
-    EXPECT_TRUE(first.lock());
-    EXPECT_TRUE(second.lock());
-}
-
 TEST(ProgramFolderLock, AFolderWhereNoLockCanBeMadeIsNamedWithTheReason)
 {
     QTemporaryDir parent;
