@@ -29,6 +29,18 @@ QString notLockableMessage(const QString &folder, QLockFile::LockError error)
 
 } // namespace
 
+#ifdef Q_OS_WIN
+QString ProgramFolderLock::hostName()
+{
+    return qEnvironmentVariable("COMPUTERNAME");
+}
+#else
+QString ProgramFolderLock::hostName()
+{
+    return QSysInfo::machineHostName();
+}
+#endif
+
 ProgramFolderLock::ProgramFolderLock(const QString &programDir)
     : m_programDir(programDir), m_file(QDir(programDir).filePath(QLatin1String(FileName)))
 {
@@ -50,8 +62,7 @@ ProgramFolderLockResult ProgramFolderLock::lock()
         const bool read = m_file.getLockInfo(&pid, &host, nullptr);
         // This process's own number: left by an earlier one that had it before a restart. The removal fails while
         // another holder has the file open.
-        if (read && pid == QCoreApplication::applicationPid() && host == QSysInfo::machineHostName() &&
-            m_file.removeStaleLockFile())
+        if (read && pid == QCoreApplication::applicationPid() && host == hostName() && m_file.removeStaleLockFile())
             continue;
         if (read || attempt == InfoAttempts)
             return {Status::HeldByAnother, heldMessage(folder, pid, host)};

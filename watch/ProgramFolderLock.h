@@ -24,6 +24,9 @@ public:
     explicit ProgramFolderLock(const QString &programDir);
     ProgramFolderLockResult lock();
 
+    // This computer's name as a lock names its holder's (on Windows the NetBIOS name, as in COMPUTERNAME).
+    static QString hostName();
+
 private:
     QString m_programDir;
     QLockFile m_file;

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QSysInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -26,7 +25,7 @@ TEST(ProgramFolderLock, ASecondOnTheSameFolderIsRefusedUntilTheFirstEnds)
     EXPECT_EQ(refused.message, QStringLiteral("DWX Tavrel Translator is already running for ") +
                                    QDir::toNativeSeparators(programDir.path()) + QStringLiteral(" (process ") +
                                    QString::number(QCoreApplication::applicationPid()) + QStringLiteral(" on ") +
-                                   QSysInfo::machineHostName() + QStringLiteral("). Close it first."));
+                                   ProgramFolderLock::hostName() + QStringLiteral("). Close it first."));
 
     first.reset();
     EXPECT_FALSE(QFile::exists(programDir.filePath(QStringLiteral("tavrel.lock"))));
