@@ -4,6 +4,7 @@
 #include "events/Clock.h"
 #include "watch/FolderListing.h"
 #include "watch/FolderWatcher.h"
+#include "watch/ProgramFolderLock.h"
 #include "watch/TranslatorCore.h"
 
 #include <QCommandLineParser>
@@ -125,6 +126,13 @@ int main(int argc, char *argv[])
     if (programDirValue.isEmpty() || !QDir(programDir).exists()) {
         print(stderr, QStringLiteral("tavrel-watch: no such folder: ") + programDirValue + u'\n');
         return 2;
+    }
+
+    ProgramFolderLock folderLock(programDir);
+    if (const ProgramFolderLockResult locked = folderLock.lock(); !locked) {
+        print(stderr, locked.message + u'\n');
+        if (locked.status == ProgramFolderLockResult::Status::HeldByAnother)
+            return 1; // a failed unit in systemd rather than every conversion done twice
     }
 
     SystemClock clock;

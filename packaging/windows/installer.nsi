@@ -80,6 +80,8 @@ Section "Uninstall"
     Delete "$INSTDIR\tavrel-convert.exe"
     Delete "$INSTDIR\*.dll"
     Delete "$INSTDIR\README.txt"
+    ; Left behind by a program that was ended in Task Manager.
+    Delete "$INSTDIR\tavrel.lock"
     RMDir /r "$INSTDIR\platforms"
     RMDir /r "$INSTDIR\styles"
     RMDir /r "$INSTDIR\Examples"

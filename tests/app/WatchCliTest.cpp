@@ -32,6 +32,53 @@ QDateTime writeTime(const QString &path)
     return QFileInfo(path).lastModified(); // invalid while the file is missing
 }
 
+// True once the process has printed a whole line; waits a moment for its output first.
+bool PrintedALine(QProcess &process)
+{
+    process.waitForReadyRead(100);
+    return process.canReadLine();
+}
+
+// Starts tavrel-watch on programDir and waits for its first line, printed once it holds the folder.
+bool StartWatch(QProcess &watcher, const QString &programDir)
+{
+    watcher.start(WatchExe, {QStringLiteral("--program-dir"), programDir});
+    return watcher.waitForStarted(10000) && WaitFor([&] { return PrintedALine(watcher); }, std::chrono::seconds(20));
+}
+
+TEST(WatchCli, OneProgramPerProgramFolderAndAKilledOnesLockIsTakenOver)
+{
+    QTemporaryDir programDir, otherDir;
+    QProcess first, other, second, next;
+    ASSERT_TRUE(StartWatch(first, programDir.path()));
+    ASSERT_TRUE(StartWatch(other, otherDir.path())) << "another program folder runs side by side";
+
+    second.start(WatchExe, {QStringLiteral("--program-dir"), programDir.path()});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 1);
+    // The computer's name is checked by the lock's own test.
+    const QByteArray refusal = ConsoleText(second.readAllStandardError());
+    EXPECT_TRUE(refusal.startsWith((QStringLiteral("DWX Tavrel Translator is already running for ") +
+                                    QDir::toNativeSeparators(programDir.path()) + QStringLiteral(" (process ") +
+                                    QString::number(first.processId()) + QStringLiteral(" on "))
+                                       .toUtf8()) &&
+                refusal.endsWith("). Close it first.\n"))
+        << refusal.toStdString();
+    EXPECT_EQ(second.readAllStandardOutput(), QByteArray()) << "nothing started";
+
+    first.kill(); // leaves its lock file behind
+    ASSERT_TRUE(first.waitForFinished(10000));
+    EXPECT_TRUE(QFile::exists(programDir.filePath(QStringLiteral("tavrel.lock"))));
+    ASSERT_TRUE(StartWatch(next, programDir.path()));
+    EXPECT_TRUE(next.readLine().startsWith("tavrel-watch: program folder "));
+    EXPECT_EQ(next.state(), QProcess::Running);
+    EXPECT_EQ(other.state(), QProcess::Running);
+    for (QProcess *watcher : {&other, &next}) {
+        watcher->kill();
+        watcher->waitForFinished(10000);
+    }
+}
+
 TEST(WatchCli, ConvertsDroppedAndResavedSchedulesAtOnceAndStopsOnSigterm)
 {
     QTemporaryDir programDir;
@@ -79,6 +126,7 @@ TEST(WatchCli, ConvertsDroppedAndResavedSchedulesAtOnceAndStopsOnSigterm)
         GTEST_SKIP() << "no console to send Ctrl+Break through here; scripts/test-windows stops it with Ctrl+C";
     EXPECT_EQ(watcher.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(watcher.exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(programDir.filePath(QStringLiteral("tavrel.lock"))));
 }
 
 } // namespace
