@@ -26,6 +26,12 @@ constexpr char UsageLine[] = "usage: tavrel-convert [--config-dir DIR] [--date Y
 
 enum ExitStatus { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
+// The end of --help, and so of the manual page made from it.
+constexpr char ExitStatusText[] = "\nExit status:\n"
+                                  "  0  Every workbook was converted, or read for --check.\n"
+                                  "  1  A workbook could not be read, or its event file could not be written.\n"
+                                  "  2  Wrong options or arguments: nothing was read or written.\n";
+
 void writeOut(const QByteArray &bytes)
 {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
@@ -247,7 +253,7 @@ int main(int argc, char *argv[])
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
-        writeOut(parser.helpText().toUtf8());
+        writeOut(parser.helpText().toUtf8() + ExitStatusText);
         return ExitOk;
     }
     if (parser.isSet(versionOption)) {
