@@ -29,6 +29,12 @@ constexpr char UsageLine[] = "usage: tavrel-convert [--config-dir DIR] [--date Y
 
 enum ExitStatus { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
+// The end of --help, and so of the manual page made from it.
+constexpr char ExitStatusText[] = "\nExit status:\n"
+                                  "  0  Every workbook was converted, or read for --check.\n"
+                                  "  1  A workbook could not be read, or its event file could not be written.\n"
+                                  "  2  Wrong options or arguments: nothing was read or written.\n";
+
 void writeError(const QString &text)
 {
     WriteConsoleText(stderr, QStringLiteral("tavrel-convert: ") + text + u'\n');
@@ -241,7 +247,7 @@ int main(int argc, char *argv[])
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
-        WriteConsoleText(stdout, parser.helpText());
+        WriteConsoleText(stdout, parser.helpText() + QLatin1String(ExitStatusText));
         return ExitOk;
     }
     if (parser.isSet(versionOption)) {

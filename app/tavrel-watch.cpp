@@ -54,6 +54,12 @@ private:
 
 constexpr char UsageLine[] = "usage: tavrel-watch [--program-dir DIR]\n";
 
+// The end of --help, and so of the manual page made from it.
+constexpr char ExitStatusText[] = "\nExit status:\n"
+                                  "  0  Stopped by SIGTERM (systemctl stop) or SIGINT (Ctrl+C).\n"
+                                  "  1  Another program already runs for the program folder.\n"
+                                  "  2  Wrong options, or the program folder does not exist.\n";
+
 void print(std::FILE *stream, const QString &text)
 {
     WriteConsoleText(stream, text);
@@ -111,7 +117,7 @@ int main(int argc, char *argv[])
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
-        print(stdout, parser.helpText());
+        print(stdout, parser.helpText() + QLatin1String(ExitStatusText));
         return 0;
     }
     if (parser.isSet(versionOption)) {

@@ -42,22 +42,29 @@ endif()
 install(FILES ${TAVREL_PACKAGING_DIR}/examples/Translator.ini ${TAVREL_PACKAGING_DIR}/examples/DWX.INI
               ${TAVREL_PACKAGING_DIR}/examples/RT-IN1.LST
         DESTINATION ${TAVREL_DOC_DIR}/examples)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/INSTALL.md ${PROJECT_SOURCE_DIR}/docs/OPERATIONS.md
-        DESTINATION ${TAVREL_DOC_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/OPERATIONS.md DESTINATION ${TAVREL_DOC_DIR})
+# The install guide is about this package, which is what Debian keeps in README.Debian.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/INSTALL.md DESTINATION ${TAVREL_DOC_DIR} RENAME README.Debian)
+install(FILES ${TAVREL_PACKAGING_DIR}/debian/copyright DESTINATION ${TAVREL_DOC_DIR})
+install(FILES ${TAVREL_PACKAGING_DIR}/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME ${TAVREL_PACKAGE_NAME})
+include(${CMAKE_CURRENT_LIST_DIR}/DebianDocs.cmake)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${TAVREL_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "DWX")
-set(CPACK_PACKAGE_CONTACT "DWX Tavrel Translator maintainers <tavrel@localhost>")
+set(CPACK_PACKAGE_CONTACT "DWX Tavrel Translator maintainers <tavrel-translator@dwx.tv>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Turns schedule spreadsheets into Tavrel event files for playout automation")
+# Debian shows these lines as they are: at most 80 columns with the leading space.
 set(CPACK_PACKAGE_DESCRIPTION
-    "DWX Tavrel Translator watches up to two folders for schedule spreadsheets (.xlsx) and writes a Tavrel
-event file (.TVX) beside each new or changed one, one router-switching event per valid row, for the
-broadcast automation system to load. It runs as a desktop window or as the tavrel-watch systemd service
-(installed disabled). Its program folder is /opt/dwx-tavrel-translator, which holds Translator.ini, DWX.INI,
-RT-IN1.LST and the Logs folder beside the executables; examples are in
-/usr/share/doc/dwx-tavrel-translator/examples.")
+    "DWX Tavrel Translator watches up to two folders for schedule spreadsheets
+(.xlsx) and writes a Tavrel event file (.TVX) beside each new or changed one,
+one router-switching event per valid row, for the broadcast automation system
+to load. It runs as a desktop window or as the tavrel-watch systemd service
+(installed disabled). Its program folder is /opt/dwx-tavrel-translator, which
+holds Translator.ini, DWX.INI, RT-IN1.LST and the Logs folder beside the
+executables; examples are in /usr/share/doc/dwx-tavrel-translator/examples.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -71,8 +78,8 @@ if(TARGET tavrel-translator)
     string(APPEND tavrel_depends ", qt6-qpa-plugins")
 endif()
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${tavrel_depends}")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${TAVREL_PACKAGING_DIR}/postinst ${TAVREL_PACKAGING_DIR}/prerm
-                                       ${TAVREL_PACKAGING_DIR}/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${TAVREL_PACKAGING_DIR}/debian/postinst ${TAVREL_PACKAGING_DIR}/debian/prerm
+                                       ${TAVREL_PACKAGING_DIR}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/" "/demo/run/")
 include(CPack)
