@@ -48,6 +48,13 @@ public:
         std::fflush(stdout);
     }
 
+    void noticeAdded(const QString &notice) override
+    {
+        const QByteArray text = QStringLiteral("tavrel-watch: ").toUtf8() + notice.toUtf8() + '\n';
+        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+        std::fflush(stdout);
+    }
+
 private:
     QTimer m_timeMain;
     QTimer m_timeWatch;

@@ -1,6 +1,7 @@
 #include "convert/ScheduleWorkbook.h"
 #include "events/Number.h"
 #include "output/EventFile.h"
+#include "watch/LogLines.h"
 #include "watch/TranslatorCore.h"
 
 #include <QFileInfo>
@@ -42,6 +43,7 @@ void TranslatorCore::ShowNotMade(int16_t folder, const QString &fileName, const 
     PanelState state = m_panels[folder];
     state.LastFile = fileName + QLatin1String(" not made");
     state.LastFailure = reason;
+    state.LastWarnings.clear();
     setPanel(folder, state);
 }
 
@@ -124,8 +126,8 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
 
     Log(request.Folder, QStringLiteral("Make TVX File for : ") + request.FileName);
     m_events.Reset();
+    QStringList rowNotes;
     if (settings.Format == 0) {
-        QStringList rowNotes;
         const QString reason =
             ReadScheduleWorkbook(signature.path, m_router, m_clock.now().date(), m_events, &rowNotes);
         if (!reason.isEmpty()) {
@@ -148,7 +150,10 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
 
     PanelState state = m_panels[request.Folder];
     state.LastFile = eventFileName + QLatin1String("  ") + ClockTime(m_clock.now().time());
+    if (const QString summary = RowNotesSummary(rowNotes); !summary.isEmpty())
+        state.LastFile += QLatin1String("  ") + summary;
     state.LastFailure.clear();
+    state.LastWarnings = rowNotes.join(u'\n');
     setPanel(request.Folder, state);
     return settings.Format == 0 && SignatureOf(signature.path) != signature;
 }
