@@ -30,6 +30,19 @@ void centreOver(QWidget *window, const QWidget *owner)
     window->move(std::max(frame.left(), screen.left()), std::max(frame.top(), screen.top()));
 }
 
+// A last-file line wider than its label loses the middle of the file name, so the time and the row notes after it
+// stay in view.
+QString FitToLabel(const QLabel *label, const QString &text)
+{
+    const QFontMetrics metrics = label->fontMetrics();
+    const int width = label->contentsRect().width();
+    const qsizetype nameEnd = text.indexOf(QLatin1String("  "));
+    if (metrics.horizontalAdvance(text) <= width || nameEnd < 0)
+        return text;
+    const QString rest = text.mid(nameEnd);
+    return metrics.elidedText(text.left(nameEnd), Qt::ElideMiddle, width - metrics.horizontalAdvance(rest)) + rest;
+}
+
 } // namespace
 
 frmMain::frmMain(QString programDir, const Clock &clock, QWidget *parent)
@@ -240,6 +253,7 @@ void frmMain::noticeAdded(const QString &notice)
     if (!lblNotice) {
         lblNotice = new QLabel(this);
         lblNotice->setObjectName(QStringLiteral("lblNotice"));
+        lblNotice->setIndent(lblNotice->fontMetrics().averageCharWidth());
         QPalette palette;
         palette.setColor(QPalette::WindowText, WarningColour(this->palette()));
         lblNotice->setPalette(palette);
@@ -272,10 +286,13 @@ void frmMain::panelChanged(int folder, const PanelState &state)
         const bool cut = label->fontMetrics().horizontalAdvance(state.WatchFolder) > label->contentsRect().width();
         label->setToolTip(cut ? state.WatchFolder : QString());
     }
-    const QString &detail = state.LastFailure.isEmpty() ? state.LastWarnings : state.LastFailure;
-    if (lblLastFile[folder]->text() != state.LastFile || lblLastFile[folder]->toolTip() != detail) {
-        QLabel *label = lblLastFile[folder];
-        label->setText(state.LastFile);
+    QLabel *label = lblLastFile[folder];
+    const QString shown = FitToLabel(label, state.LastFile);
+    QString detail = state.LastFailure.isEmpty() ? state.LastWarnings : state.LastFailure;
+    if (shown != state.LastFile)
+        detail = detail.isEmpty() ? state.LastFile : state.LastFile + u'\n' + detail;
+    if (label->text() != shown || label->toolTip() != detail) {
+        label->setText(shown);
         label->setToolTip(detail);
         // Only the text colour is set, so the label keeps following the window's palette otherwise.
         QPalette palette;
