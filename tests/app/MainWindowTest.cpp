@@ -211,6 +211,7 @@ private Q_SLOTS:
         QTRY_VERIFY(list->verticalScrollBar()->maximum() > 0);
         QCOMPARE(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());
 
+        const int before = list->verticalScrollBar()->maximum();
         WriteLog(m_dir->path(), QStringLiteral("Row 6 not used: event name empty"), 1, now);
         WriteLog(m_dir->path(), QStringLiteral("TVX File not made for : Day1.xlsx (file not found)"), 1, now);
         window->timeWatch_Timer();
@@ -222,6 +223,7 @@ private Q_SLOTS:
         QCOMPARE(lines->index(299, 0).data(Qt::ForegroundRole), QVariant());
         QCOMPARE(lines->index(300, 0).data(Qt::ForegroundRole).value<QColor>(), WarningColour(palette));
         QCOMPARE(lines->index(301, 0).data(Qt::ForegroundRole).value<QColor>(), ErrorColour(palette));
+        QTRY_VERIFY(list->verticalScrollBar()->maximum() > before);
         QCOMPARE(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());
 
         Child<QDateEdit>(log, "dtpDay")->setDate(now.date().addDays(-1));
