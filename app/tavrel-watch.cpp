@@ -50,7 +50,7 @@ public:
 
     void noticeAdded(const QString &notice) override
     {
-        const QByteArray text = QStringLiteral("tavrel-watch: ").toUtf8() + notice.toUtf8() + '\n';
+        const QByteArray text = "tavrel-watch: " + notice.toUtf8() + '\n';
         std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
         std::fflush(stdout);
     }
