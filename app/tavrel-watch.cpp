@@ -46,6 +46,13 @@ public:
 
     void logLineWritten(int, const QString &line) override { WriteConsoleText(stdout, line + u'\n'); }
 
+    void noticeAdded(const QString &notice) override
+    {
+        const QByteArray text = "tavrel-watch: " + notice.toUtf8() + '\n';
+        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+        std::fflush(stdout);
+    }
+
 private:
     QTimer m_timeMain;
     QTimer m_timeWatch;

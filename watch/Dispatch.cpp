@@ -2,6 +2,7 @@
 #include "events/Number.h"
 #include "output/EventFile.h"
 #include "watch/FailureStreak.h"
+#include "watch/LogLines.h"
 #include "watch/TranslatorCore.h"
 
 #include <QFileInfo>
@@ -32,6 +33,7 @@ void TranslatorCore::ShowNotMade(int16_t folder, const QString &fileName, const 
     PanelState state = m_panels[folder];
     state.LastFile = fileName + QLatin1String(" not made");
     state.LastFailure = reason;
+    state.LastWarnings.clear();
     setPanel(folder, state);
 }
 
@@ -151,7 +153,10 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
 
     PanelState state = m_panels[request.Folder];
     state.LastFile = eventFileName + QLatin1String("  ") + ClockTime(m_clock.now().time());
+    if (const QString summary = RowNotesSummary(rowNotes); !summary.isEmpty())
+        state.LastFile += QLatin1String("  ") + summary;
     state.LastFailure.clear();
+    state.LastWarnings = rowNotes.join(u'\n');
     setPanel(request.Folder, state);
     return settings.Format == 0 && SignatureOf(signature.path) != signature;
 }

@@ -24,6 +24,7 @@ TranslatorCore::TranslatorCore(const QString &programDir, const Clock &clock, Wa
 void TranslatorCore::Form_Load()
 {
     LoadWatchSettings(m_programDir, m_settings);
+    RememberConfigFiles();
     m_startupNotices.clear();
     for (const QString &notice :
          {LoadRouterDestinations(m_programDir, m_router), LoadRouterInputs(m_programDir, m_router)}) {
@@ -48,9 +49,7 @@ void TranslatorCore::Form_Load()
 void TranslatorCore::setPanel(int folder, const PanelState &state)
 {
     PanelState &panel = m_panels[folder];
-    if (panel.Enabled == state.Enabled && panel.FrameCaption == state.FrameCaption &&
-        panel.WatchFolder == state.WatchFolder && panel.LastFile == state.LastFile &&
-        panel.LastFailure == state.LastFailure)
+    if (panel == state)
         return;
     panel = state;
     m_view.panelChanged(folder, panel);
@@ -67,6 +66,7 @@ void TranslatorCore::ShowWatchFolderState(int folder)
     if (!settings.Active) {
         state.LastFile.clear();
         state.LastFailure.clear();
+        state.LastWarnings.clear();
     }
     setPanel(folder, state);
 
@@ -113,6 +113,7 @@ void TranslatorCore::setMainTimerInterval(int milliseconds)
 void TranslatorCore::timeMain_Timer()
 {
     setMainTimerInterval(m_scanForChange || ChangeNoticed() ? ChangeBurstInterval : ScanBurstInterval);
+    CheckConfigFiles();
     for (int folder = 1; folder <= WatchFolderCount; ++folder)
         ShowWatchFolderState(folder);
 

@@ -36,6 +36,8 @@ struct PanelState {
     QString WatchFolder;  // lblWatchFolder: the folder's Path
     QString LastFile;     // lblLastFile: "Day1.TVX  14:05:33", or "Day1.xlsx not made" after a failure
     QString LastFailure;  // why LastFile was not made; empty after a success
+    QString LastWarnings; // the row notes of the last event file made, one a line; empty when it had none
+    bool operator==(const PanelState &) const = default;
 };
 
 // The window (or the headless runner) behind the core: it owns the timers and shows the panels.
@@ -53,6 +55,9 @@ public:
         (void)folder;
         (void)line;
     }
+    // A word for the operator until the program ends, such as a router file changed since start-up; it is in the
+    // logs of the active folders already.
+    virtual void noticeAdded(const QString &notice) { (void)notice; }
     // Folder (1 or 2) is to be watched at path, and so are the workbooks of its last scan (bare names), which
     // may be rewritten in place; changes are reported to TranslatorCore::WatchFolderChanged. An empty path ends
     // the watch. Asked again after each scan of the folder, so one that appears later is watched too; what
@@ -85,6 +90,8 @@ public:
     static constexpr int MatchesPerTick = 50;
     // A workbook whose size or last-write time changed more recently than this, in ms, is still being written.
     static constexpr int SettleTime = 500;
+    // How often, in ms by the clock, DWX.INI and RT-IN1.LST are looked at for a change since start-up.
+    static constexpr int ConfigCheckInterval = 1000;
 
     // programDir is kept, and shown in messages, with the system's own separators.
     TranslatorCore(const QString &programDir, const Clock &clock, WatchView &view);
@@ -109,6 +116,8 @@ public:
     const PanelState &panel(int folder) const { return m_panels[folder]; }
     // What the last Form_Load found wrong with the router configuration, one line each; empty when all was read.
     const QStringList &StartupNotices() const { return m_startupNotices; }
+    // "RT-IN1.LST changed since start-up: restart the program to use it", once for each file changed.
+    const QStringList &ChangeNotices() const { return m_changeNotices; }
 
     // Scan and queue state, readable by tests.
     int16_t ScanState() const { return m_scanState; }
@@ -144,6 +153,18 @@ private:
         qint64 lastLook = 0;
     };
 
+    // A router file as start-up found it: present or not, its size and its times.
+    struct ConfigFileState {
+        bool exists = false;
+        qint64 size = 0;
+        FileTimes times;
+        bool operator==(const ConfigFileState &other) const;
+    };
+    static ConfigFileState ConfigStateOf(const QString &path);
+    void RememberConfigFiles();
+    // Notes each router file that differs from what start-up read, once; the lists in use stay as they are.
+    void CheckConfigFiles();
+
     void setPanel(int folder, const PanelState &state);
     void ScanSelectFolder();
     bool ChangeNoticed() const;
@@ -177,6 +198,11 @@ private:
     WatchSettingsTable m_settings{};
     RouterConfig m_router;
     QStringList m_startupNotices;
+    QStringList m_changeNotices;
+    std::array<ConfigFileState, 2> m_configAtStart{};
+    std::array<bool, 2> m_configChanged{};
+    qint64 m_configLookedAt = 0;
+    bool m_configLooked = false;
     std::array<PanelState, WatchFolderCount + 1> m_panels{};
     int16_t m_scanState = 0;
     int16_t m_scanFolder = 0;

@@ -1,6 +1,8 @@
 #include "app/gui/frmMain.h"
 
+#include "app/gui/Colours.h"
 #include "app/gui/frmAbout.h"
+#include "app/gui/frmLog.h"
 #include "config/dialog/Twips.h"
 #include "config/dialog/frmSetWatch.h"
 
@@ -13,6 +15,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QSessionManager>
+#include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
 
@@ -27,21 +30,29 @@ void centreOver(QWidget *window, const QWidget *owner)
     window->move(std::max(frame.left(), screen.left()), std::max(frame.top(), screen.top()));
 }
 
-// Qt's palette has no error role: a red that reads on the window's own background, dark or light.
-QColor ErrorColour(const QPalette &palette)
+// A last-file line wider than its label loses the middle of the file name, so the time and the row notes after it
+// stay in view.
+QString FitToLabel(const QLabel *label, const QString &text)
 {
-    return palette.color(QPalette::Window).lightness() < 128 ? QColor(0xFF, 0x6B, 0x6B) : QColor(0xC0, 0x00, 0x00);
+    const QFontMetrics metrics = label->fontMetrics();
+    const int width = label->contentsRect().width();
+    const qsizetype nameEnd = text.indexOf(QLatin1String("  "));
+    if (metrics.horizontalAdvance(text) <= width || nameEnd < 0)
+        return text;
+    const QString rest = text.mid(nameEnd);
+    return metrics.elidedText(text.left(nameEnd), Qt::ElideMiddle, width - metrics.horizontalAdvance(rest)) + rest;
 }
 
 } // namespace
 
 frmMain::frmMain(QString programDir, const Clock &clock, QWidget *parent)
-    : QMainWindow(parent), m_core(std::move(programDir), clock, *this)
+    : QMainWindow(parent), m_clock(clock), m_core(std::move(programDir), clock, *this)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("DWX Tavrel Translator"));
     createControls();
     createMenus();
+    createViewMenu();
 
     timeMain = new QTimer(this);
     timeMain->setObjectName(QStringLiteral("timeMain"));
@@ -50,7 +61,7 @@ frmMain::frmMain(QString programDir, const Clock &clock, QWidget *parent)
     timeWatch = new QTimer(this);
     timeWatch->setObjectName(QStringLiteral("timeWatch"));
     timeWatch->setInterval(TranslatorCore::WatchTimerInterval);
-    connect(timeWatch, &QTimer::timeout, this, [this] { m_core.timeWatch_Timer(); });
+    connect(timeWatch, &QTimer::timeout, this, &frmMain::timeWatch_Timer);
     m_folderWatcher.setHandler([this](int folder) { m_core.WatchFolderChanged(folder); });
 #if QT_CONFIG(sessionmanager)
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::commitData);
@@ -82,6 +93,7 @@ void frmMain::createControls()
                                TwipsRect(this, 150, 570, 1395, 285));
         lblLastFile[i] =
             makeLabel(frame, QStringLiteral("lblLastFile"), i, QString(), TwipsRect(this, 1560, 570, 3975, 285));
+        frameWatch[i]->installEventFilter(this);
     }
 }
 
@@ -101,6 +113,16 @@ void frmMain::createMenus()
     connect(menuFileExit, &QAction::triggered, this, &frmMain::menuFileExit_Click);
     connect(menuSetWatch, &QAction::triggered, this, &frmMain::menuSetWatch_Click);
     connect(menuAbout, &QAction::triggered, this, &frmMain::menuAbout_Click);
+}
+
+void frmMain::createViewMenu()
+{
+    menuView = new QMenu(QStringLiteral("&View"), this);
+    menuView->setObjectName(QStringLiteral("menuView"));
+    menuViewLog = menuView->addAction(QStringLiteral("Activity Log"));
+    menuViewLog->setObjectName(QStringLiteral("menuViewLog"));
+    menuBar()->insertMenu(menuSet->menuAction(), menuView);
+    connect(menuViewLog, &QAction::triggered, this, [this] { menuViewLog_Click(); });
 }
 
 QString frmMain::Caption(int major, int minor, int revision)
@@ -144,6 +166,9 @@ void frmMain::closeEvent(QCloseEvent *event)
     }
     if (m_about) {
         m_about->close();
+    }
+    if (m_log) {
+        m_log->close();
     }
     event->accept();
     Q_EMIT unloaded();
@@ -191,6 +216,53 @@ void frmMain::menuAbout_Click()
     m_about->activateWindow();
 }
 
+void frmMain::menuViewLog_Click(int folder)
+{
+    if (!m_log) {
+        m_log = new frmLog(m_core.programDir(), m_clock, this);
+        centreOver(m_log, this);
+    }
+    m_log->showFolder(folder);
+    m_log->show();
+    m_log->raise();
+    m_log->activateWindow();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        for (int folder = 1; folder <= WatchFolderCount; ++folder) {
+            if (watched == frameWatch[folder]) {
+                menuViewLog_Click(folder);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::timeWatch_Timer()
+{
+    m_core.timeWatch_Timer();
+    if (m_log)
+        m_log->refresh();
+}
+
+void frmMain::noticeAdded(const QString &notice)
+{
+    if (!lblNotice) {
+        lblNotice = new QLabel(this);
+        lblNotice->setObjectName(QStringLiteral("lblNotice"));
+        lblNotice->setIndent(lblNotice->fontMetrics().averageCharWidth());
+        QPalette palette;
+        palette.setColor(QPalette::WindowText, WarningColour(this->palette()));
+        lblNotice->setPalette(palette);
+        statusBar()->addWidget(lblNotice, 1);
+        statusBar()->show();
+    }
+    lblNotice->setText(lblNotice->text().isEmpty() ? notice : lblNotice->text() + QStringLiteral("; ") + notice);
+}
+
 void frmMain::panelChanged(int folder, const PanelState &state)
 {
     if (folder < 1 || folder > WatchFolderCount) {
@@ -214,14 +286,21 @@ void frmMain::panelChanged(int folder, const PanelState &state)
         const bool cut = label->fontMetrics().horizontalAdvance(state.WatchFolder) > label->contentsRect().width();
         label->setToolTip(cut ? state.WatchFolder : QString());
     }
-    if (lblLastFile[folder]->text() != state.LastFile || lblLastFile[folder]->toolTip() != state.LastFailure) {
-        QLabel *label = lblLastFile[folder];
-        label->setText(state.LastFile);
-        label->setToolTip(state.LastFailure);
+    QLabel *label = lblLastFile[folder];
+    const QString shown = FitToLabel(label, state.LastFile);
+    QString detail = state.LastFailure.isEmpty() ? state.LastWarnings : state.LastFailure;
+    if (shown != state.LastFile)
+        detail = detail.isEmpty() ? state.LastFile : state.LastFile + u'\n' + detail;
+    if (label->text() != shown || label->toolTip() != detail) {
+        label->setText(shown);
+        label->setToolTip(detail);
         // Only the text colour is set, so the label keeps following the window's palette otherwise.
         QPalette palette;
+        const QPalette &around = label->parentWidget()->palette();
         if (!state.LastFailure.isEmpty())
-            palette.setColor(QPalette::WindowText, ErrorColour(label->parentWidget()->palette()));
+            palette.setColor(QPalette::WindowText, ErrorColour(around));
+        else if (!state.LastWarnings.isEmpty())
+            palette.setColor(QPalette::WindowText, WarningColour(around));
         label->setPalette(palette);
     }
 }

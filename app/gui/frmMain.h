@@ -17,9 +17,10 @@ class QMenu;
 class QSessionManager;
 class QTimer;
 class frmAbout;
+class frmLog;
 class frmSetWatch;
 
-// The main window: two watch-folder panels, three menu commands, and the two timers and the folder watcher that
+// The main window: two watch-folder panels, the menu commands, and the two timers and the folder watcher that
 // drive the core.
 class frmMain : public QMainWindow, public WatchView
 {
@@ -43,12 +44,17 @@ public:
     void menuFileExit_Click();
     void menuSetWatch_Click();
     void menuAbout_Click();
+    // Opens "Activity Log", on the tab of folder (1 or 2) when one is given.
+    void menuViewLog_Click(int folder = 0);
+    // A dispatch tick; an open log window then reads what the tick wrote.
+    void timeWatch_Timer();
     // Asks the close question; true (the cancel flag) keeps the window open.
     bool Form_QueryUnload();
 
     void panelChanged(int folder, const PanelState &state) override;
     void setMainTimerInterval(int milliseconds) override;
     void watchFolder(int folder, const QString &path, const QStringList &workbooks) override;
+    void noticeAdded(const QString &notice) override;
 
 Q_SIGNALS:
     // The window has closed after a Yes; the program ends.
@@ -56,18 +62,22 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
     void createMenus();
+    void createViewMenu();
     void Form_Load();
     void commitData(QSessionManager &manager);
 
+    const Clock &m_clock;
     TranslatorCore m_core;
     CloseQuestion m_closeQuestion = &frmMain::AskCloseQuestion;
     bool m_unloadConfirmed = false;
     QPointer<frmSetWatch> m_setWatch;
     QPointer<frmAbout> m_about;
+    QPointer<frmLog> m_log;
 
     std::array<QGroupBox *, WatchFolderCount + 1> frameWatch{};
     std::array<QLabel *, WatchFolderCount + 1> lblFolder{};
@@ -82,4 +92,7 @@ private:
     QMenu *menuSet = nullptr;
     QAction *menuSetWatch = nullptr;
     QAction *menuAbout = nullptr;
+    QMenu *menuView = nullptr;
+    QAction *menuViewLog = nullptr;
+    QLabel *lblNotice = nullptr; // in the status bar, shown once there is a notice
 };

@@ -19,9 +19,11 @@ public:
     void panelChanged(int, const PanelState &) override {}
     void setMainTimerInterval(int milliseconds) override { intervals.push_back(milliseconds); }
     void logLineWritten(int folder, const QString &line) override { logLines.push_back({folder, line}); }
+    void noticeAdded(const QString &notice) override { notices.append(notice); }
 
     std::vector<int> intervals;
     std::vector<std::pair<int, QString>> logLines;
+    QStringList notices;
 };
 
 // Sets the last-write time to the given second since 1970, so tests order files without sleeping.

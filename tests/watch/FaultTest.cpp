@@ -130,8 +130,9 @@ TEST_P(FullDisk, ReplacesTheFileWholeOrLeavesItByteForByte)
     } else if (writer == Writer::Dispatch) {
         const QString notMade = "TVX File not made for : Day1.xlsx (" + reason + u')';
         EXPECT_EQ(messages().filter(notMade).size(), fits ? 0 : 1) << "a second failure alike is not logged at once";
-        EXPECT_EQ(core->panel(1).LastFile,
-                  fits ? QStringLiteral("Day1.TVX  14:05:33") : QStringLiteral("Day1.xlsx not made"));
+        EXPECT_EQ(core->panel(1).LastFile, fits
+                                               ? QStringLiteral("Day1.TVX  14:05:33  5 rows not used, 1 unknown source")
+                                               : QStringLiteral("Day1.xlsx not made"));
     } else {
         EXPECT_EQ(saved, fits ? QString() : QStringLiteral("File too large"));
     }
