@@ -122,11 +122,6 @@ public:
     // Scan and queue state, readable by tests.
     int16_t ScanState() const { return m_scanState; }
     int16_t ScanFolder() const { return m_scanFolder; }
-    int32_t ScanIndex() const { return m_scanIndex; }
-    const std::vector<FolderFileEntry> &SpreadsheetList() const { return m_spreadsheets; }
-    const std::vector<FolderFileEntry> &EventFileList() const { return m_eventFiles; }
-    int32_t SpreadsheetCount(int folder) const { return m_spreadsheetCount[folder]; }
-    int32_t EventFileCount(int folder) const { return m_eventFileCount[folder]; }
     const std::vector<ConversionRequest> &ConversionQueue() const { return m_queue; }
     const EventList &Events() const { return m_events; }
 
@@ -172,7 +167,7 @@ private:
     void setMainTimerInterval(int milliseconds);
     void ListSpreadsheets(int16_t folder);
     void ListEventFiles(int16_t folder);
-    // Reads the times of up to TimesPerTick entries from ScanIndex on; true once the last entry was handled.
+    // Reads the times of up to TimesPerTick entries from the scan index on; true once the last entry was handled.
     bool ReadTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes);
     bool ScanMatchStep();
     void ScanQueueStep();

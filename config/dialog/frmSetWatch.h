@@ -41,7 +41,6 @@ private:
     QString m_programDir;
     // A stored Format without an entry in the list is kept unless the user picks an entry.
     std::array<int16_t, WatchFolderCount + 1> m_loadedFormat{};
-    std::array<bool, WatchFolderCount + 1> m_formatPicked{};
 
     QTabWidget *SSTab1 = nullptr;
     std::array<QGroupBox *, WatchFolderCount + 1> Frame1{};
