@@ -97,6 +97,9 @@ QString NodeText(const Formula &formula, int index)
             return QLatin1Char('(') + NodeText(formula, node.children[0]) + QStringLiteral(")%");
         return OpText(node.op) + QLatin1Char('(') + NodeText(formula, node.children[0]) + QLatin1Char(')');
     case Node::Kind::Chain: {
+        if (node.ops.front() == Op::Range) // "(5):(6)", as "5:6" would read as rows
+            return QStringLiteral("((") + NodeText(formula, node.children[0]) + QStringLiteral("):(") +
+                   NodeText(formula, node.children[1]) + QStringLiteral("))");
         QString text = QLatin1Char('(') + NodeText(formula, node.children[0]);
         for (size_t i = 0; i < node.ops.size(); ++i)
             text += OpText(node.ops[i]) + NodeText(formula, node.children[i + 1]);

@@ -246,6 +246,7 @@ TEST(FormulaEval, LookupFunctions)
         {"VLOOKUP wildcard", "VLOOKUP(\"V*\",Sheet2!A1:B3,2,0)", "n:7"},
         {"VLOOKUP missing", "VLOOKUP(\"x\",Sheet2!A1:B3,2,FALSE)", "e:#N/A"},
         {"VLOOKUP approximate", "VLOOKUP(25,Sheet2!D1:D3,1)", "n:20"},
+        {"VLOOKUP with an empty fourth argument is exact", "VLOOKUP(25,Sheet2!D1:D3,1,)", "e:#N/A"},
         {"VLOOKUP below the first", "VLOOKUP(5,Sheet2!D1:D3,1,TRUE)", "e:#N/A"},
         {"VLOOKUP column out of the table", "VLOOKUP(\"VT\",Sheet2!A1:B3,3,FALSE)", "e:#REF!"},
         {"HLOOKUP", "HLOOKUP(\"CAM 1\",Sheet2!A1:B1,2,FALSE)", "e:#REF!"},
