@@ -156,9 +156,21 @@ Value Calc::CalculateCell(const CellAddress &address, const CellContent &first)
             const SheetExtent extent = m_workbook.Extent(area.sheet);
             const int lastRow = std::min(area.row2, extent.rows);
             const int lastColumn = std::min(area.column2, extent.columns);
+            const std::array<int, 5> key = {area.sheet, area.row1, area.column1, area.row2, area.column2};
+            if (job.row == 0 && m_scanned.count(key)) {
+                ++job.area;
+                continue;
+            }
+            if (job.row == 0 && static_cast<long long>(std::max(0, lastRow - area.row1 + 1)) *
+                                        std::max(0, lastColumn - area.column1 + 1) >
+                                    m_limits.rangeCells) {
+                Refuse(Refusal{Refusal::Kind::RangeTooLarge, QString::number(m_limits.rangeCells)});
+                break;
+            }
             if (job.row == 0)
                 job.row = area.row1, job.column = area.column1;
             if (job.row > lastRow || area.column1 > lastColumn) {
+                m_scanned.insert(key);
                 ++job.area, job.row = 0;
                 continue;
             }

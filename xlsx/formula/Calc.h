@@ -5,8 +5,10 @@
 #include "xlsx/formula/Formula.h"
 
 #include <QHash>
+#include <array>
 #include <functional>
 #include <memory>
+#include <set>
 #include <span>
 
 namespace formula {
@@ -78,6 +80,7 @@ private:
     QHash<QString, std::shared_ptr<const Formula>> m_parsed;
     QHash<quint64, Slot> m_cells;
     QHash<QString, int> m_sheets;
+    std::set<std::array<int, 5>> m_scanned; // areas whose formula cells are all calculated or under way
     int m_pending = 0;
     int m_nested = 0;
     long long m_cellsRead = 0;

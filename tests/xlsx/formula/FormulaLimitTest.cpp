@@ -43,6 +43,11 @@ TEST(FormulaLimits, RefusalsSayWhatIsNotCalculated)
         {"unclosed text", QStringLiteral("\"abc"), "cannot be read at character 5"},
         {"too long", QString(8193, u'1'), "is longer than 8192 characters, which is not calculated here"},
         {"too deep", deep, "nests more than 64 levels deep, which is not calculated here"},
+        {"nesting 4,000 deep", QString(4000, u'(') + u'1' + QString(4000, u')'),
+         "nests more than 64 levels deep, which is not calculated here"},
+        {"8,000 negations", QString(8000, u'-') + u'1', "nests more than 64 levels deep, which is not calculated here"},
+        {"a formula of 1 MiB", QStringLiteral("1+").repeated(1 << 19),
+         "is longer than 8192 characters, which is not calculated here"},
     };
     for (const auto &c : cases) {
         FakeWorkbook book;
@@ -89,6 +94,14 @@ TEST(FormulaLimits, ChainsAndRanges)
     book.SetExtent(0, {MaxRow, 1});
     EXPECT_EQ(Reason(book, QStringLiteral("SUM(A:A)")),
               QStringLiteral("uses a range of more than 1000000 cells, which is not calculated here"));
+    // The same from a formula cell, refused before its cells are read.
+    CellContent whole;
+    whole.formula = QStringLiteral("SUM(A:A)");
+    book.SetContent(0, 5, 12, whole);
+    book.reads = 0;
+    EXPECT_EQ(Reason(book, QStringLiteral("L5")),
+              QStringLiteral("uses a range of more than 1000000 cells, which is not calculated here"));
+    EXPECT_LT(book.reads, 10);
     Limits limits;
     limits.cellsRead = 1000;
     book.SetExtent(0, {600, 1});
@@ -108,6 +121,27 @@ TEST(FormulaLimits, ArrayFormulaCell)
     const auto result = evaluator.Calculate(QStringLiteral("L5+1"), {0, 1, 1});
     ASSERT_FALSE(result);
     EXPECT_EQ(result.refusal().Text(), QStringLiteral("is an array formula, which is not calculated here"));
+}
+
+} // namespace
+
+namespace {
+
+// 96 rows each looking a value up in the same table read the table's cells about twice each, not 96 times over.
+TEST(FormulaLimits, RowsSharingATableReadItOnce)
+{
+    FakeWorkbook book;
+    CellContent lookup;
+    lookup.formula = QStringLiteral("VLOOKUP(\"CAM 1\",Sheet2!$A$1:$B$1000,2,FALSE)");
+    for (int row = 1; row <= 1000; ++row)
+        book.Set(QStringLiteral("Sheet2!A%1").arg(row), row == 1000 ? QStringLiteral("\"CAM 1\"") : QString());
+    for (int row = 5; row <= 100; ++row)
+        book.SetContent(0, row, 22, lookup);
+    Evaluator evaluator(book, TestNow);
+    book.reads = 0;
+    for (int row = 5; row <= 100; ++row)
+        ASSERT_TRUE(evaluator.CellValue({0, row, 22})) << row;
+    EXPECT_LT(book.reads, 96 * 1000 + 2 * 2000);
 }
 
 } // namespace
