@@ -41,7 +41,8 @@ public:
     virtual std::optional<int> SheetIndex(QStringView name) = 0;
     virtual SheetExtent Extent(int sheet) = 0;
     virtual CellContent Cell(const CellAddress &address) = 0;
-    // The formula text a defined name stands for: the name scoped to sheet first, then the workbook's.
+    // The formula text a defined name stands for (compared ignoring case): the name scoped to sheet first, then
+    // the workbook's.
     virtual std::optional<QString> DefinedName(QStringView name, int sheet) = 0;
 };
 

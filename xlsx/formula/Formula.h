@@ -53,7 +53,7 @@ struct Node {
     enum class Kind { Number, Text, Boolean, Error, Reference, Name, Unary, Chain, Call, Missing };
     Kind kind = Kind::Missing;
     double number = 0;
-    QString text{}; // Text; Name and Call: the name in capitals (a call without its _xlfn. prefix)
+    QString text{}; // Text; Name and Call: the name, a-z in capitals (a call without its _xlfn. prefix)
     bool boolean = false;
     ErrorValue error = ErrorValue::NA;
     Reference reference{};       // Reference; Name: hasSheet and sheet for a sheet-scoped name

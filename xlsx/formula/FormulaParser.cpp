@@ -30,6 +30,17 @@ bool IsAsciiLetter(QChar c)
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }
 
+// Only a-z: other letters keep their case, as some grow into several characters in capitals.
+QString AsciiUpper(QStringView text)
+{
+    QString upper = text.toString();
+    for (QChar &c : upper) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 'a' + 'A');
+    }
+    return upper;
+}
+
 class Parser
 {
 public:
@@ -489,7 +500,7 @@ private:
         const qsizetype nameStart = m_pos;
         while (m_pos < m_text.size() && IsNameChar(Peek()))
             ++m_pos;
-        QString name = m_text.mid(nameStart, m_pos - nameStart).toString().toUpper();
+        QString name = AsciiUpper(m_text.mid(nameStart, m_pos - nameStart));
         if (Peek() == u'[')
             return Refuse(Refusal::Kind::Construct, QStringLiteral("a table reference"));
         if (!sheet && Peek() == u'(')

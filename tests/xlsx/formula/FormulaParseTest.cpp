@@ -34,6 +34,7 @@ TEST(FormulaParse, PrecedenceAndReferences)
         {"names and booleans", "MyName*true+Sheet2!Other", "((MYNAME*TRUE)+'Sheet2'!OTHER)"},
         {"range operator on results", "A1:INDEX(B:B,3)", "((A1):(INDEX(B:B,3)))"},
         {"range operator on numbers", "5.:6", "((5):(6))"},
+        {"only a to z in capitals", "ñame+ῒ", "(ñAME+ῒ)"},
         {"blanks and line breaks", " 1 +\n2 ", "(1+2)"},
         {"error literals", "#N/A+#div/0!", "(#N/A+#DIV/0!)"},
         {"a cell name with a call is a call", "LOG10(1)", "LOG10(1)"},
