@@ -131,6 +131,12 @@ void SheetReader::startElement(XmlNs ns, std::string_view name, const XmlAttribu
             } else if (name == "is") {
                 m_capture = Capture::Inline;
                 m_cell->hasInline = true;
+            } else if (name == "f") {
+                m_capture = Capture::Formula;
+                m_value.clear();
+                m_cell->hasFormula = true;
+                m_cell->formulaType = attributes.view(XmlNs::None, "t");
+                m_cell->sharedIndex = attributes.view(XmlNs::None, "si");
             }
         }
         return;
@@ -188,6 +194,8 @@ void SheetReader::endElement(XmlNs, std::string_view)
                 m_inline.reset();
             } else if (m_capture == Capture::Value) {
                 m_cell->value = keep(m_value);
+            } else if (m_capture == Capture::Formula) {
+                m_cell->formula = keep(m_value);
             }
             m_capture = Capture::None;
         } else if (m_capture == Capture::Inline) {
@@ -220,7 +228,7 @@ size_t SheetReader::takeContent(std::string_view following)
 
 void SheetReader::characters(std::string_view text)
 {
-    if (m_capture == Capture::Value) {
+    if (m_capture == Capture::Value || m_capture == Capture::Formula) {
         // A value is mostly a few bytes, for which the C library's copy costs more than copying them one by one.
         if (text.size() > 32)
             m_value.append(text);

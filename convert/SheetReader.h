@@ -46,7 +46,7 @@ protected:
     bool forget() override;
 
 private:
-    enum class Capture { None, Value, Inline };
+    enum class Capture { None, Value, Inline, Formula };
 
     bool wantsColumn(int column) const;
     void compact();

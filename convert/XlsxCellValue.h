@@ -20,6 +20,10 @@ struct RawCell {
     bool hasValue = false;       // a v element was met
     std::string_view inlineText; // the text of is
     bool hasInline = false;      // an is element was met
+    bool hasFormula = false;     // an f element was met
+    std::string_view formula;    // the f text
+    std::string formulaType;     // the f's t: empty, "shared", "array", "dataTable"
+    std::string sharedIndex;     // the f's si
 };
 
 // An xsd:double: surrounding whitespace and a leading "+" allowed, INF and NaN not.
