@@ -133,7 +133,7 @@ void SheetReader::startElement(XmlNs ns, std::string_view name, const XmlAttribu
                 m_cell->hasInline = true;
             } else if (name == "f") {
                 m_capture = Capture::Formula;
-                m_value.clear();
+                m_value.resize(0); // the f text is gathered where the v text is
                 m_cell->hasFormula = true;
                 m_cell->formulaType = attributes.view(XmlNs::None, "t");
                 m_cell->sharedIndex = attributes.view(XmlNs::None, "si");
