@@ -135,8 +135,11 @@ void SheetReader::startElement(XmlNs ns, std::string_view name, const XmlAttribu
                 m_capture = Capture::Formula;
                 m_value.resize(0); // the f text is gathered where the v text is
                 m_cell->hasFormula = true;
-                m_cell->formulaType = attributes.view(XmlNs::None, "t");
-                m_cell->sharedIndex = attributes.view(XmlNs::None, "si");
+                const std::string_view kind = attributes.view(XmlNs::None, "t");
+                m_cell->formulaKind = kind == "shared"                         ? RawCell::FormulaKind::Shared
+                                      : kind == "array" || kind == "dataTable" ? RawCell::FormulaKind::Array
+                                                                               : RawCell::FormulaKind::Plain;
+                m_cell->sharedIndex = keep(attributes.view(XmlNs::None, "si"));
             }
         }
         return;

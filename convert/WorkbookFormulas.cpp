@@ -124,10 +124,10 @@ formula::CellContent Content(const CellPosition &position, const RawCell &raw, c
         content.value = ToFormulaValue(ResolveCell(raw, strings));
         return content;
     }
-    content.array = raw.formulaType == "array" || raw.formulaType == "dataTable";
+    content.array = raw.formulaKind == RawCell::FormulaKind::Array;
     content.formula = QString::fromUtf8(raw.formula.data(), qsizetype(raw.formula.size()));
-    if (raw.formulaType == "shared" && raw.formula.empty()) {
-        const auto master = masters.find(raw.sharedIndex);
+    if (raw.formulaKind == RawCell::FormulaKind::Shared && raw.formula.empty()) {
+        const auto master = masters.find(std::string(raw.sharedIndex));
         if (master == masters.end()) {
             content.value = ToFormulaValue(ResolveCell(raw, strings));
             return content;
@@ -210,7 +210,7 @@ private:
         }
         std::map<std::string, SharedMaster> masters;
         for (const auto &[position, cell] : raw.cells) {
-            if (cell.formulaType == "shared" && !cell.formula.empty())
+            if (cell.formulaKind == RawCell::FormulaKind::Shared && !cell.formula.empty())
                 masters.emplace(
                     cell.sharedIndex,
                     SharedMaster{position, QString::fromUtf8(cell.formula.data(), qsizetype(cell.formula.size()))});
