@@ -174,9 +174,14 @@ void SheetReader::startElement(XmlNs ns, std::string_view name, const XmlAttribu
             m_compactAt = std::max(m_compactAt, 2 * cells.size());
         }
         // A cell met twice keeps its last value. A new one is built in place: moving a RawCell in costs more.
-        if (cells.empty() || cells.back().first != position)
+        if (cells.empty() || cells.back().first != position) {
+            if (cells.size() >= m_window.maxCells) {
+                m_overflowed = true;
+                finish();
+                return;
+            }
             cells.emplace_back().first = position;
-        else
+        } else
             cells.back().second = RawCell();
         RawCell &cell = cells.back().second;
         cell.type = attributes.view(XmlNs::None, "t");

@@ -6,6 +6,7 @@
 #include "xlsx/formula/Formula.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -149,7 +150,9 @@ public:
     {
     }
 
-    QString error; // the first sheet that could not be read
+    QString error;             // the first sheet that could not be read
+    bool tooManyCells = false; // the sheets read hold more than MaxCells cells
+    static constexpr size_t MaxCells = 1000000;
 
     std::optional<int> SheetIndex(QStringView name) override
     {
@@ -163,8 +166,13 @@ public:
     formula::CellContent Cell(const formula::CellAddress &address) override
     {
         const Sheet &sheet = Load(address.sheet);
-        const auto found = sheet.cells.find({address.row, address.column});
-        return found == sheet.cells.end() ? formula::CellContent() : found->second;
+        const CellPosition position{address.row, address.column};
+        const auto &cells = sheet.raw.cells;
+        const auto found = std::lower_bound(cells.begin(), cells.end(), position,
+                                            [](const auto &cell, const CellPosition &p) { return cell.first < p; });
+        if (found == cells.end() || found->first != position)
+            return {};
+        return Content(position, found->second, sheet.strings, sheet.masters);
     }
     std::optional<QString> DefinedName(QStringView name, int sheet) override
     {
@@ -181,9 +189,13 @@ public:
     }
 
 private:
+    // Cells stay as read, in position order, and are resolved when asked for: a sheet of a million cells then
+    // costs its read only.
     struct Sheet {
         bool loaded = false;
-        std::map<CellPosition, formula::CellContent> cells;
+        RawCells raw;
+        SharedStrings strings;
+        std::map<std::string, SharedMaster> masters;
         formula::SheetExtent extent;
     };
 
@@ -193,7 +205,7 @@ private:
         if (sheet.loaded)
             return sheet;
         sheet.loaded = true;
-        SheetReader reader(CellWindow{1, formula::MaxRow, {}});
+        SheetReader reader(CellWindow{1, formula::MaxRow, {}, MaxCells - m_cellsKept});
         const QString part = m_parts.sheets[size_t(index)].part;
         if (part.isEmpty())
             return sheet;
@@ -201,22 +213,20 @@ private:
             error = error.isEmpty() ? failed : error;
             return sheet;
         }
-        const RawCells raw = reader.takeCells();
-        SharedStrings strings;
-        if (QString failed = strings.read(m_package, m_sharedStringsPart, SharedStringIndices(raw));
+        sheet.raw = reader.takeCells();
+        m_cellsKept += sheet.raw.cells.size();
+        tooManyCells = tooManyCells || reader.overflowed();
+        if (QString failed = sheet.strings.read(m_package, m_sharedStringsPart, SharedStringIndices(sheet.raw));
             !failed.isEmpty()) {
             error = error.isEmpty() ? failed : error;
+            sheet.raw = RawCells();
             return sheet;
         }
-        std::map<std::string, SharedMaster> masters;
-        for (const auto &[position, cell] : raw.cells) {
+        for (const auto &[position, cell] : sheet.raw.cells) {
             if (cell.formulaKind == RawCell::FormulaKind::Shared && !cell.formula.empty())
-                masters.emplace(
-                    cell.sharedIndex,
+                sheet.masters.emplace(
+                    std::string(cell.sharedIndex),
                     SharedMaster{position, QString::fromUtf8(cell.formula.data(), qsizetype(cell.formula.size()))});
-        }
-        for (const auto &[position, cell] : raw.cells) {
-            sheet.cells.emplace(position, Content(position, cell, strings, masters));
             sheet.extent.rows = std::max(sheet.extent.rows, position.first);
             sheet.extent.columns = std::max(sheet.extent.columns, position.second);
         }
@@ -227,6 +237,7 @@ private:
     const WorkbookFormulaParts &m_parts;
     QString m_sharedStringsPart;
     std::vector<Sheet> m_sheets;
+    size_t m_cellsKept = 0;
 };
 
 double NowSerial()
@@ -279,9 +290,14 @@ CalculatedCells CalculateBlock(XlsxPackage &package, const WorkbookFormulaParts 
             result.error = workbook.error;
             break;
         }
-        if (!value) {
+        std::optional<formula::Refusal> refusal;
+        if (workbook.tooManyCells)
+            refusal = formula::Refusal{formula::Refusal::Kind::TooManyCells, QString::number(workbook.MaxCells)};
+        else if (!value)
+            refusal = value.refusal();
+        if (refusal) {
             result.error = QStringLiteral("formula in ") + formula::ColumnName(position.second) +
-                           QString::number(position.first) + QLatin1Char(' ') + value.refusal().Text() +
+                           QString::number(position.first) + QLatin1Char(' ') + refusal->Text() +
                            QStringLiteral(": open and save the workbook in a spreadsheet program");
             break;
         }
