@@ -234,7 +234,7 @@ TEST(FormulaEval, TextFunctions)
         {"SEARCH wildcards", "SEARCH(\"b?d\",\"ABCDE\")&SEARCH(\"~?\",\"a?b\")", "t:22"},
         {"CONCATENATE and CONCAT", "CONCATENATE(\"a\",1,TRUE)&_xlfn.CONCAT(Sheet2!A1:B2)", "t:a1TRUECAM 11CAM 22"},
         {"TEXTJOIN ignores empty", "_xlfn.TEXTJOIN(\",\",TRUE,A5,\"a\",Z1,\"b\")", "t:a,b"},
-        {"TEXTJOIN keeps empty", "TEXTJOIN(\"-\",FALSE,Sheet2!D1:D3,Sheet2!C1:C2)", "t:10-20-30--"},
+        {"TEXTJOIN keeps empty", "_xlfn.TEXTJOIN(\"-\",FALSE,Sheet2!D1:D3,Sheet2!C1:C2)", "t:10-20-30--"},
         {"join past 32767 characters", "REPT(\"a\",32767)&\"b\"", "e:#VALUE!"},
     });
 }
