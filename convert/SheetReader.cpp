@@ -131,6 +131,15 @@ void SheetReader::startElement(XmlNs ns, std::string_view name, const XmlAttribu
             } else if (name == "is") {
                 m_capture = Capture::Inline;
                 m_cell->hasInline = true;
+            } else if (name == "f") {
+                m_capture = Capture::Formula;
+                m_value.resize(0); // the f text is gathered where the v text is
+                m_cell->hasFormula = true;
+                const std::string_view kind = attributes.view(XmlNs::None, "t");
+                m_cell->formulaKind = kind == "shared"                         ? RawCell::FormulaKind::Shared
+                                      : kind == "array" || kind == "dataTable" ? RawCell::FormulaKind::Array
+                                                                               : RawCell::FormulaKind::Plain;
+                m_cell->sharedIndex = keep(attributes.view(XmlNs::None, "si"));
             }
         }
         return;
@@ -165,9 +174,14 @@ void SheetReader::startElement(XmlNs ns, std::string_view name, const XmlAttribu
             m_compactAt = std::max(m_compactAt, 2 * cells.size());
         }
         // A cell met twice keeps its last value. A new one is built in place: moving a RawCell in costs more.
-        if (cells.empty() || cells.back().first != position)
+        if (cells.empty() || cells.back().first != position) {
+            if (cells.size() >= m_window.maxCells) {
+                m_overflowed = true;
+                finish();
+                return;
+            }
             cells.emplace_back().first = position;
-        else
+        } else
             cells.back().second = RawCell();
         RawCell &cell = cells.back().second;
         cell.type = attributes.view(XmlNs::None, "t");
@@ -188,6 +202,8 @@ void SheetReader::endElement(XmlNs, std::string_view)
                 m_inline.reset();
             } else if (m_capture == Capture::Value) {
                 m_cell->value = keep(m_value);
+            } else if (m_capture == Capture::Formula) {
+                m_cell->formula = keep(m_value);
             }
             m_capture = Capture::None;
         } else if (m_capture == Capture::Inline) {
@@ -220,7 +236,7 @@ size_t SheetReader::takeContent(std::string_view following)
 
 void SheetReader::characters(std::string_view text)
 {
-    if (m_capture == Capture::Value) {
+    if (m_capture == Capture::Value || m_capture == Capture::Formula) {
         // A value is mostly a few bytes, for which the C library's copy costs more than copying them one by one.
         if (text.size() > 32)
             m_value.append(text);

@@ -14,6 +14,7 @@ struct CellWindow {
     int firstRow = 1;
     int lastRow = 100;
     std::vector<int> columns;
+    size_t maxCells = SIZE_MAX; // the read stops, overflowed, when it would keep more
 };
 
 using CellPosition = std::pair<int, int>; // row, column; both from 1
@@ -35,6 +36,8 @@ public:
 
     // The kept cells in row and column order, each position once with the last value met.
     RawCells takeCells();
+    // Whether the read stopped at the window's maxCells.
+    bool overflowed() const { return m_overflowed; }
 
     void startElement(XmlNs ns, std::string_view name, const XmlAttributes &attributes) override;
     void endElement(XmlNs ns, std::string_view name) override;
@@ -46,7 +49,7 @@ protected:
     bool forget() override;
 
 private:
-    enum class Capture { None, Value, Inline };
+    enum class Capture { None, Value, Inline, Formula };
 
     bool wantsColumn(int column) const;
     void compact();
@@ -58,6 +61,7 @@ private:
     RawCells m_cells;            // in document order until compacted
     size_t m_compactAt = 4096;   // size at which repeated positions are folded, bounding memory
 
+    bool m_overflowed = false;
     int m_depth = 0;
     int m_sheetDataDepth = 0; // 0 outside sheetData
     int m_row = 0;            // current or last row element's number

@@ -15,11 +15,16 @@ struct RawCell {
     // Provided, so that a cell built in place is not first zeroed byte by byte as a whole.
     RawCell() noexcept {}
 
-    std::string type;            // the t attribute, empty when absent
-    std::string_view value;      // the v text
-    bool hasValue = false;       // a v element was met
-    std::string_view inlineText; // the text of is
-    bool hasInline = false;      // an is element was met
+    std::string type;             // the t attribute, empty when absent
+    std::string_view value;       // the v text
+    bool hasValue = false;        // a v element was met
+    std::string_view inlineText;  // the text of is
+    bool hasInline = false;       // an is element was met
+    bool hasFormula = false;      // an f element was met
+    std::string_view formula;     // the f text
+    std::string_view sharedIndex; // the f's si
+    // The f's t: Plain when absent or "normal".
+    enum class FormulaKind : char { Plain, Shared, Array } formulaKind = FormulaKind::Plain;
 };
 
 // An xsd:double: surrounding whitespace and a leading "+" allowed, INF and NaN not.

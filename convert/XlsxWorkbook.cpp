@@ -1,6 +1,7 @@
 #include "convert/XlsxWorkbook.h"
 
 #include "convert/SharedStrings.h"
+#include "convert/WorkbookFormulas.h"
 #include "convert/XlsxPackage.h"
 
 #include <new>
@@ -103,8 +104,30 @@ QString ReadCells(const QString &path, const CellWindow &window, const CellRecei
     if (QString error = sharedStrings.read(package, sharedStringsPart, SharedStringIndices(rawCells)); !error.isEmpty())
         return error;
 
+    // Formulas only cost time when the block has some: the workbook part is then read to its end.
+    CalculatedCells calculated;
+    if (HasFormulas(rawCells)) {
+        WorkbookFormulaParts parts;
+        if (QString error = ReadWorkbookFormulaParts(package, workbookPart, parts); !error.isEmpty())
+            return error;
+        if (NeedsCalculation(rawCells, parts.fullCalcOnLoad)) {
+            for (auto &sheetParts : parts.sheets) {
+                for (const XlsxRelationship &relationship : workbookRelationships) {
+                    if (relationship.id == sheetParts.relationshipId) {
+                        sheetParts.part = relationship.target;
+                        break;
+                    }
+                }
+            }
+            calculated = CalculateBlock(package, parts, sharedStringsPart, rawCells);
+            if (!calculated.ok())
+                return calculated.error;
+        }
+    }
+
     for (const auto &[position, raw] : rawCells.cells) {
-        CellValue value = ResolveCell(raw, sharedStrings);
+        const auto found = calculated.cells.find(position);
+        CellValue value = found != calculated.cells.end() ? std::move(found->second) : ResolveCell(raw, sharedStrings);
         if (value.type != CellValue::Type::Empty)
             receive(position, std::move(value));
     }

@@ -43,5 +43,7 @@ inline bool IsWorkbookReason(const QString &error)
     return error == QLatin1String("not an xlsx workbook") || error == QLatin1String("encrypted workbook") ||
            error == QLatin1String("legacy .xls workbook: save it as .xlsx") ||
            error == QLatin1String("OpenDocument spreadsheet, not .xlsx") ||
-           error == QLatin1String("workbook too large") || error.startsWith(QLatin1String("damaged workbook: "));
+           error == QLatin1String("workbook too large") || error.startsWith(QLatin1String("damaged workbook: ")) ||
+           (error.startsWith(QLatin1String("formula in ")) &&
+            error.endsWith(QLatin1String(": open and save the workbook in a spreadsheet program")));
 }

@@ -1,0 +1,89 @@
+#include "convert/WorkbookCells.h"
+#include "tests/support/XlsxBuilder.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString F(const QString &ref, const QString &formula, const QString &value = QString())
+{
+    return QStringLiteral("<c r='%1'><f>%2</f>%3</c>").arg(ref, formula.toHtmlEscaped(), value);
+}
+
+// Rows 5 and 6 of a schedule written by a script: formulas without values (or with placeholder ones).
+QString ScriptRows(const QString &value)
+{
+    return RowXml(5, NumberCell("J5", "1") + NumberCell("K5", "0.41666666666666669") +
+                         F("L5", "K5+TIME(0,30,0)", value) + InlineStringCell("R5", "News") +
+                         InlineStringCell("V5", "CAM 1")) +
+           RowXml(6, F("J6", "J5+1", value) + F("K6", "L5", value) + F("L6", "K6+TIME(0,5,0)", value) +
+                         F("R6", "R5&\" 2\"", value) + F("T6", "Sheet2!A1", value) + InlineStringCell("V6", "CAM 2"));
+}
+
+class WorkbookFormulaTest : public testing::Test
+{
+protected:
+    WorkbookCells read(const QString &rows, bool fullCalcOnLoad)
+    {
+        XlsxParts parts = TestWorkbookParts(rows);
+        SetPart(parts, QStringLiteral("xl/workbook.xml"),
+                "<workbook xmlns='" + MainNs + "' xmlns:r='" + RelNs +
+                    "'><sheets><sheet name='Sheet1' sheetId='1' r:id='rId1'/><sheet name='Sheet2' sheetId='2' "
+                    "r:id='rId3'/></sheets>" +
+                    (fullCalcOnLoad ? QByteArray("<calcPr fullCalcOnLoad='1'/>") : QByteArray()) + "</workbook>");
+        SetPart(parts, QStringLiteral("xl/_rels/workbook.xml.rels"),
+                Rels(Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                     Rel("rId3", "worksheet", "worksheets/sheet2.xml")));
+        SetPart(parts, QStringLiteral("xl/worksheets/sheet2.xml"), SheetXml(RowXml(1, NumberCell("A1", "7"))));
+        const QString path = m_dir.filePath(QStringLiteral("book.xlsx"));
+        EXPECT_TRUE(WriteZip(path, parts));
+        return ReadWorkbookCells(path);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+TEST_F(WorkbookFormulaTest, FormulasWithoutValuesAreCalculated)
+{
+    for (const QString &value : {QString(), QStringLiteral("<v/>")}) {
+        const WorkbookCells cells = read(ScriptRows(value), false);
+        ASSERT_TRUE(cells.ok()) << qPrintable(cells.error);
+        EXPECT_DOUBLE_EQ(cells.rows[0][ColumnL].number, 0.4375);
+        EXPECT_EQ(cells.rows[1][ColumnJ].number, 2);
+        EXPECT_DOUBLE_EQ(cells.rows[1][ColumnL].number, 0.4375 + 5.0 / 1440);
+        EXPECT_EQ(cells.rows[1][ColumnR].text, QStringLiteral("News 2"));
+        EXPECT_EQ(cells.rows[1][ColumnT].number, 7);
+    }
+}
+
+TEST_F(WorkbookFormulaTest, PlaceholderValuesAreRecalculatedOnlyWhenAsked)
+{
+    const QString zero = QStringLiteral("<v>0</v>");
+    EXPECT_EQ(read(ScriptRows(zero), true).rows[1][ColumnR].text, QStringLiteral("News 2"));
+    const WorkbookCells stored = read(ScriptRows(zero), false);
+    EXPECT_EQ(stored.rows[1][ColumnR].type, CellValue::Type::Number);
+    EXPECT_EQ(stored.rows[1][ColumnR].number, 0);
+}
+
+TEST_F(WorkbookFormulaTest, SharedFormulasAndErrorValues)
+{
+    const QString rows = RowXml(5, NumberCell("K5", "0.5") +
+                                       QStringLiteral("<c r='L5'><f t='shared' ref='L5:L6' si='0'>K5+1/K$6</f></c>")) +
+                         RowXml(6, NumberCell("K6", "0") + QStringLiteral("<c r='L6'><f t='shared' si='0'/></c>"));
+    const WorkbookCells cells = read(rows, false);
+    ASSERT_TRUE(cells.ok()) << qPrintable(cells.error);
+    EXPECT_EQ(cells.rows[0][ColumnL].type, CellValue::Type::Error);
+    EXPECT_EQ(cells.rows[0][ColumnL].text, QStringLiteral("#DIV/0!"));
+    EXPECT_EQ(cells.rows[1][ColumnL].text, QStringLiteral("#DIV/0!"));
+}
+
+TEST_F(WorkbookFormulaTest, FormulasOutsideTheSubsetFailTheRead)
+{
+    const WorkbookCells cells = read(RowXml(7, F("L7", "_xlfn.XLOOKUP(1,A:A,B:B)")), false);
+    EXPECT_EQ(cells.error, QStringLiteral("formula in L7 uses XLOOKUP, which is not calculated here: open and save "
+                                          "the workbook in a spreadsheet program"));
+}
+
+} // namespace

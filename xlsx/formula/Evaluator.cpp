@@ -1,0 +1,24 @@
+#include "xlsx/formula/Evaluator.h"
+
+#include "xlsx/formula/Calc.h"
+
+namespace formula {
+
+Evaluator::Evaluator(Workbook &workbook, double now, const Limits &limits)
+    : m_calc(std::make_unique<Calc>(workbook, now, limits))
+{
+}
+
+Evaluator::~Evaluator() = default;
+
+Result<Value> Evaluator::CellValue(const CellAddress &address)
+{
+    return m_calc->CellResult(address);
+}
+
+Result<Value> Evaluator::Calculate(QStringView formula, const CellAddress &at)
+{
+    return m_calc->FormulaResult(formula, at);
+}
+
+} // namespace formula
