@@ -30,8 +30,9 @@ void centreOver(QWidget *window, const QWidget *owner)
     window->move(std::max(frame.left(), screen.left()), std::max(frame.top(), screen.top()));
 }
 
-// A last-file line wider than its label loses the middle of the file name, so the time and the row notes after it
-// stay in view.
+// A last-file line wider than its label loses the middle of the file name first, so the time and the row notes
+// after it stay in view; the name keeps room for a dozen characters, and what still does not fit is cut from the
+// end of the row notes (the tooltip holds the whole line).
 QString FitToLabel(const QLabel *label, const QString &text)
 {
     const QFontMetrics metrics = label->fontMetrics();
@@ -40,7 +41,9 @@ QString FitToLabel(const QLabel *label, const QString &text)
     if (metrics.horizontalAdvance(text) <= width || nameEnd < 0)
         return text;
     const QString rest = text.mid(nameEnd);
-    return metrics.elidedText(text.left(nameEnd), Qt::ElideMiddle, width - metrics.horizontalAdvance(rest)) + rest;
+    const int nameWidth = std::max(width - metrics.horizontalAdvance(rest), 12 * metrics.averageCharWidth());
+    const QString line = metrics.elidedText(text.left(nameEnd), Qt::ElideMiddle, nameWidth) + rest;
+    return metrics.elidedText(line, Qt::ElideRight, width);
 }
 
 } // namespace
