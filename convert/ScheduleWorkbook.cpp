@@ -14,13 +14,13 @@ QString RowLabel(int rowNumber)
 
 } // namespace
 
-QString ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &router, const QDate &today,
+QString ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &router, const QDateTime &now,
                              EventList &events, QStringList *rowNotes)
 {
-    const WorkbookCells workbook = ReadWorkbookCells(workbookPath);
+    const WorkbookCells workbook = ReadWorkbookCells(workbookPath, now);
     if (!workbook.ok())
         return workbook.error;
-    const EventDay day(today);
+    const EventDay day(now.date());
     for (int i = 0; i < ScheduleRowCount; ++i) {
         const ScheduleCells &cells = workbook.rows[static_cast<size_t>(i)];
         const ScheduleRow row = ToScheduleRow(cells);

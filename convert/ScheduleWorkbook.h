@@ -3,7 +3,7 @@
 #include "config/RouterConfig.h"
 #include "events/EventList.h"
 
-#include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -12,5 +12,6 @@
 // rowNotes, when given, receives in row order what the event file cannot show: each row that holds a value but
 // makes no event ("Row 17 not used: source name empty") and, when RT-IN1.LST was read, each event whose source
 // is not in it ("Row 23: source "CAM 9" is not in RT-IN1.LST, input 0 used").
-QString ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &router, const QDate &today,
+// now is the conversion's moment: its date is the events' day, and formulas take it for TODAY and NOW.
+QString ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &router, const QDateTime &now,
                              EventList &events, QStringList *rowNotes = nullptr);
