@@ -120,4 +120,20 @@ TEST_F(ConvertCliTest, CheckPrintsOneJsonLinePerUsedRow)
                   .toStdString());
 }
 
+// Schedules built from formulas by two writers, left uncalculated, against the lines of LibreOffice's calculated
+// copies (scripts/make-formula-fixtures).
+TEST_F(ConvertCliTest, FormulaWorkbooksCheckAsLibreOfficeCalculatesThem)
+{
+    for (const char *book :
+         {"functions-openpyxl", "functions-xlsxwriter", "template-openpyxl", "template-xlsxwriter"}) {
+        const QString base = Fixtures + QStringLiteral("formulas/") + QLatin1String(book);
+        const QByteArray expected = ReadBytes(base + QStringLiteral(".check"));
+        ASSERT_FALSE(expected.isEmpty()) << book;
+        const CliResult result = run({"--check", "--date", "2026-12-04", base + QStringLiteral(".xlsx")});
+        EXPECT_EQ(result.exitCode, 0) << book;
+        EXPECT_EQ(result.err.toStdString(), "") << book;
+        EXPECT_EQ(result.out.toStdString(), expected.toStdString()) << book;
+    }
+}
+
 } // namespace
