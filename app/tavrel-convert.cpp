@@ -179,7 +179,9 @@ struct Options {
         QStringLiteral("config-dir"),
         QStringLiteral("Folder holding DWX.INI and RT-IN1.LST (default: the program's folder)."),
         QStringLiteral("DIR")};
-    QCommandLineOption date{QStringLiteral("date"), QStringLiteral("Date of the events (default: today)."),
+    QCommandLineOption date{QStringLiteral("date"),
+                            QStringLiteral("Date of the events and of TODAY in formulas, NOW being its midnight "
+                                           "(default: today, NOW the moment of the run)."),
                             QStringLiteral("YYYY-MM-DD")};
     QCommandLineOption output{QStringList{QStringLiteral("o"), QStringLiteral("output")},
                               QStringLiteral("Event file to write (one workbook only)."), QStringLiteral("OUT.TVX")};
