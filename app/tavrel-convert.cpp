@@ -151,13 +151,13 @@ void appendCheckLine(std::string &out, const QString *workbook, int rowNumber, c
     out += "}\n";
 }
 
-int checkWorkbooks(const QStringList &workbooks)
+int checkWorkbooks(const QStringList &workbooks, const QDateTime &now)
 {
     int status = ExitOk;
     const bool named = workbooks.size() > 1;
     std::string lines; // one buffer for every workbook's lines
     for (const QString &workbook : workbooks) {
-        const WorkbookCells cells = ReadWorkbookCells(workbook);
+        const WorkbookCells cells = ReadWorkbookCells(workbook, now);
         if (!cells.ok()) {
             reportWorkbook(workbook, cells.error);
             status = ExitFailed;
@@ -179,7 +179,9 @@ struct Options {
         QStringLiteral("config-dir"),
         QStringLiteral("Folder holding DWX.INI and RT-IN1.LST (default: the program's folder)."),
         QStringLiteral("DIR")};
-    QCommandLineOption date{QStringLiteral("date"), QStringLiteral("Date of the events (default: today)."),
+    QCommandLineOption date{QStringLiteral("date"),
+                            QStringLiteral("Date of the events and of TODAY in formulas, NOW being its midnight "
+                                           "(default: today, NOW the moment of the run)."),
                             QStringLiteral("YYYY-MM-DD")};
     QCommandLineOption output{QStringList{QStringLiteral("o"), QStringLiteral("output")},
                               QStringLiteral("Event file to write (one workbook only)."), QStringLiteral("OUT.TVX")};
@@ -200,7 +202,7 @@ QString targetOf(const QString &workbook, const std::optional<QString> &outputFi
     return QDir::toNativeSeparators((outputDir ? QDir(*outputDir) : QFileInfo(workbook).dir()).filePath(eventFile));
 }
 
-int convertWorkbooks(const QStringList &workbooks, const QString &configDir, const QDate &today,
+int convertWorkbooks(const QStringList &workbooks, const QString &configDir, const QDateTime &now,
                      const std::optional<QString> &outputFile, const std::optional<QString> &outputDir)
 {
     RouterConfig router;
@@ -214,7 +216,7 @@ int convertWorkbooks(const QStringList &workbooks, const QString &configDir, con
     for (const QString &workbook : workbooks) {
         events.Reset();
         QStringList rowNotes;
-        QString failure = ReadScheduleWorkbook(workbook, router, today, events, &rowNotes);
+        QString failure = ReadScheduleWorkbook(workbook, router, now, events, &rowNotes);
         for (const QString &note : std::as_const(rowNotes))
             reportWorkbook(workbook, note);
         if (failure.isEmpty())
@@ -264,30 +266,31 @@ int main(int argc, char *argv[])
     const int expansionStatus = arguments.unmatched.isEmpty() ? ExitOk : ExitFailed;
     const bool toFile = parser.isSet(options.output);
     const bool toDir = parser.isSet(options.outputDir);
+    // A date given stands for its midnight, so that NOW in a formula gives the same on every run.
+    QDateTime now = SystemClock().now();
+    if (parser.isSet(options.date)) {
+        const QString text = parser.value(options.date);
+        const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        if (text.size() != 10 || !date.isValid())
+            return usageError(QStringLiteral("--date wants YYYY-MM-DD, not \"%1\"").arg(text));
+        now = QDateTime(date, QTime(0, 0));
+    }
     if (parser.isSet(options.check)) {
         if (toFile || toDir)
             return usageError(QStringLiteral("--check writes nothing: -o and --output-dir do not apply"));
-        return std::max(checkWorkbooks(workbooks), expansionStatus);
+        return std::max(checkWorkbooks(workbooks, now), expansionStatus);
     }
     if (toFile && toDir)
         return usageError(QStringLiteral("-o and --output-dir exclude each other"));
     if (toFile && workbooks.size() > 1)
         return usageError(QStringLiteral("-o takes one workbook only"));
-
-    QDate today = SystemClock().now().date();
-    if (parser.isSet(options.date)) {
-        const QString text = parser.value(options.date);
-        today = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-        if (text.size() != 10 || !today.isValid())
-            return usageError(QStringLiteral("--date wants YYYY-MM-DD, not \"%1\"").arg(text));
-    }
     const QString configDir = parser.isSet(options.configDir)
                                   ? parser.value(options.configDir)
                                   : QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
     if (!QFileInfo(configDir).isDir())
         return usageError(QStringLiteral("--config-dir: no such folder: ") + configDir);
 
-    return std::max(convertWorkbooks(workbooks, configDir, today,
+    return std::max(convertWorkbooks(workbooks, configDir, now,
                                      toFile ? std::optional(parser.value(options.output)) : std::nullopt,
                                      toDir ? std::optional(parser.value(options.outputDir)) : std::nullopt),
                     expansionStatus);

@@ -21,7 +21,7 @@ namespace {
 constexpr int FillerRows = 200000;
 constexpr int FillerColumns = 30;
 constexpr int FillerStrings = 100000;
-const QDate Day(2026, 12, 4);
+const QDateTime Day(QDate(2026, 12, 4), QTime(14, 5, 33));
 
 QByteArray columnName(int index) // 0 = A
 {
@@ -183,7 +183,7 @@ BENCHMARK(BM_ReadAndBuild_WithFiller)->Unit(benchmark::kMicrosecond);
 void BM_ReadCellsOnly_Typical(benchmark::State &state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(ReadWorkbookCells(typicalWorkbook()));
+        benchmark::DoNotOptimize(ReadWorkbookCells(typicalWorkbook(), Day));
 }
 BENCHMARK(BM_ReadCellsOnly_Typical)->Unit(benchmark::kMicrosecond);
 
@@ -222,12 +222,12 @@ BENCHMARK(BM_InflateOnly_Typical)->Unit(benchmark::kMicrosecond);
 
 void BM_BuildOnly_Typical(benchmark::State &state)
 {
-    const WorkbookCells cells = ReadWorkbookCells(typicalWorkbook());
+    const WorkbookCells cells = ReadWorkbookCells(typicalWorkbook(), Day);
     const RouterConfig router = benchRouter();
     EventList events;
     for (auto _ : state) {
         events.Reset();
-        const EventDay day(Day);
+        const EventDay day(Day.date());
         for (const ScheduleCells &rowCells : cells.rows) {
             const ScheduleRow row = ToScheduleRow(rowCells);
             if (RejectReason(row).isEmpty())

@@ -12,15 +12,27 @@ QString RowLabel(int rowNumber)
     return QStringLiteral("Row ") + FormatInteger(rowNumber);
 }
 
+// An error value, stored or calculated, reads as an empty cell; the operator is told where it stood.
+void AppendErrorNotes(const ScheduleCells &cells, int rowNumber, QStringList &rowNotes)
+{
+    static constexpr char Letters[ScheduleColumnCount] = {'J', 'K', 'L', 'R', 'T', 'V'};
+    for (int column = 0; column < ScheduleColumnCount; ++column) {
+        const CellValue &cell = cells[size_t(column)];
+        if (cell.type == CellValue::Type::Error)
+            rowNotes.append(RowLabel(rowNumber) + QStringLiteral(": ") + QLatin1Char(Letters[column]) +
+                            QStringLiteral(" is ") + cell.text);
+    }
+}
+
 } // namespace
 
-QString ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &router, const QDate &today,
+QString ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &router, const QDateTime &now,
                              EventList &events, QStringList *rowNotes)
 {
-    const WorkbookCells workbook = ReadWorkbookCells(workbookPath);
+    const WorkbookCells workbook = ReadWorkbookCells(workbookPath, now);
     if (!workbook.ok())
         return workbook.error;
-    const EventDay day(today);
+    const EventDay day(now.date());
     for (int i = 0; i < ScheduleRowCount; ++i) {
         const ScheduleCells &cells = workbook.rows[static_cast<size_t>(i)];
         const ScheduleRow row = ToScheduleRow(cells);
@@ -32,9 +44,11 @@ QString ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &ro
         if (!reason.isEmpty()) {
             if (HasAnyValue(cells))
                 rowNotes->append(RowLabel(FirstScheduleRow + i) + QStringLiteral(" not used: ") + reason);
-        } else if (router.InputsRead && FindRouterInput(router, row.SourceName) == 0) {
-            rowNotes->append(RowLabel(FirstScheduleRow + i) + QStringLiteral(": source \"") + row.SourceName +
-                             QStringLiteral("\" is not in RT-IN1.LST, input 0 used"));
+        } else {
+            AppendErrorNotes(cells, FirstScheduleRow + i, *rowNotes);
+            if (router.InputsRead && FindRouterInput(router, row.SourceName) == 0)
+                rowNotes->append(RowLabel(FirstScheduleRow + i) + QStringLiteral(": source \"") + row.SourceName +
+                                 QStringLiteral("\" is not in RT-IN1.LST, input 0 used"));
         }
     }
     return {};

@@ -2,7 +2,7 @@
 
 #include "convert/XlsxWorkbook.h"
 
-WorkbookCells ReadWorkbookCells(const QString &path)
+WorkbookCells ReadWorkbookCells(const QString &path, const QDateTime &now)
 {
     const CellWindow window{FirstScheduleRow, LastScheduleRow,
                             std::vector<int>(ScheduleColumnNumbers.begin(), ScheduleColumnNumbers.end())};
@@ -14,7 +14,7 @@ WorkbookCells ReadWorkbookCells(const QString &path)
                 result.rows[size_t(position.first - FirstScheduleRow)][size_t(column)] = std::move(cell);
         }
     };
-    result.error = ReadFirstSheet(path, window, receive);
+    result.error = ReadFirstSheet(path, window, now, receive);
     if (!result.ok())
         result.rows = {};
     return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <array>
 
@@ -31,5 +32,6 @@ struct WorkbookCells {
     std::array<ScheduleCells, ScheduleRowCount> rows{}; // rows[0] is row 5
 };
 
-// Reads the schedule columns of rows 5..100 of the first sheet straight from the .xlsx file.
-WorkbookCells ReadWorkbookCells(const QString &path);
+// Reads the schedule columns of rows 5..100 of the first sheet straight from the .xlsx file; formulas to
+// calculate take now, the conversion's moment, for TODAY and NOW.
+WorkbookCells ReadWorkbookCells(const QString &path, const QDateTime &now);

@@ -5,7 +5,6 @@
 #include "xlsx/formula/Evaluator.h"
 #include "xlsx/formula/Formula.h"
 
-#include <QDateTime>
 #include <algorithm>
 #include <charconv>
 
@@ -240,10 +239,9 @@ private:
     size_t m_cellsKept = 0;
 };
 
-double NowSerial()
+double MomentSerial(const QDateTime &moment)
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    return DateToSerial(now.date()) + now.time().msecsSinceStartOfDay() / 86400000.0;
+    return DateToSerial(moment.date()) + moment.time().msecsSinceStartOfDay() / 86400000.0;
 }
 
 } // namespace
@@ -277,11 +275,11 @@ bool NeedsCalculation(const RawCells &block, bool fullCalcOnLoad)
 }
 
 CalculatedCells CalculateBlock(XlsxPackage &package, const WorkbookFormulaParts &parts,
-                               const QString &sharedStringsPart, const RawCells &block)
+                               const QString &sharedStringsPart, const RawCells &block, const QDateTime &now)
 {
     CalculatedCells result;
     PackageWorkbook workbook(package, parts, sharedStringsPart);
-    formula::Evaluator evaluator(workbook, NowSerial());
+    formula::Evaluator evaluator(workbook, MomentSerial(now));
     for (const auto &[position, cell] : block.cells) {
         if (!cell.hasFormula)
             continue;

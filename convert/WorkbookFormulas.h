@@ -4,6 +4,7 @@
 #include "convert/WorkbookCells.h"
 #include "convert/XlsxPackage.h"
 
+#include <QDateTime>
 #include <QString>
 #include <map>
 #include <vector>
@@ -41,6 +42,7 @@ struct CalculatedCells {
     std::map<CellPosition, CellValue> cells; // the block's formula cells, calculated
 };
 
-// Calculates the block's formula cells on the first sheet, reading the cells, sheets and names they reach.
+// Calculates the block's formula cells on the first sheet, reading the cells, sheets and names they reach; now
+// is the conversion's moment, for TODAY and NOW.
 CalculatedCells CalculateBlock(XlsxPackage &package, const WorkbookFormulaParts &parts,
-                               const QString &sharedStringsPart, const RawCells &block);
+                               const QString &sharedStringsPart, const RawCells &block, const QDateTime &now);

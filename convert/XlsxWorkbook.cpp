@@ -51,7 +51,7 @@ private:
     int m_sheetsDepth = 0;
 };
 
-QString ReadCells(const QString &path, const CellWindow &window, const CellReceiver &receive,
+QString ReadCells(const QString &path, const CellWindow &window, const QDateTime &now, const CellReceiver &receive,
                   std::int64_t inflatedLimit)
 {
     XlsxPackage package(inflatedLimit);
@@ -119,7 +119,7 @@ QString ReadCells(const QString &path, const CellWindow &window, const CellRecei
                     }
                 }
             }
-            calculated = CalculateBlock(package, parts, sharedStringsPart, rawCells);
+            calculated = CalculateBlock(package, parts, sharedStringsPart, rawCells, now);
             if (!calculated.ok())
                 return calculated.error;
         }
@@ -136,21 +136,22 @@ QString ReadCells(const QString &path, const CellWindow &window, const CellRecei
 
 } // namespace
 
-QString ReadFirstSheet(const QString &path, const CellWindow &window, const CellReceiver &receive,
+QString ReadFirstSheet(const QString &path, const CellWindow &window, const QDateTime &now, const CellReceiver &receive,
                        std::int64_t inflatedLimit)
 {
     try {
-        return ReadCells(path, window, receive, inflatedLimit);
+        return ReadCells(path, window, now, receive, inflatedLimit);
     } catch (const std::bad_alloc &) {
         return QStringLiteral("workbook too large");
     }
 }
 
-SheetCellsResult ReadFirstSheetCells(const QString &path, const CellWindow &window, std::int64_t inflatedLimit)
+SheetCellsResult ReadFirstSheetCells(const QString &path, const CellWindow &window, const QDateTime &now,
+                                     std::int64_t inflatedLimit)
 {
     SheetCellsResult result;
     result.error = ReadFirstSheet(
-        path, window,
+        path, window, now,
         [&](const CellPosition &position, CellValue &&value) {
             result.cells.emplace_hint(result.cells.end(), position, std::move(value));
         },

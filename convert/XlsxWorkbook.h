@@ -4,6 +4,7 @@
 #include "convert/WorkbookCells.h"
 #include "convert/XlsxPackage.h"
 
+#include <QDateTime>
 #include <QString>
 #include <functional>
 #include <map>
@@ -20,11 +21,11 @@ using CellReceiver = std::function<void(const CellPosition &, CellValue &&)>;
 
 // Reads the window's cells of the workbook's first sheet, handing each that holds a value to receive in row and
 // column order; empty when read, otherwise the reason (as WorkbookCells::error), and the cells received are to
-// be dropped.
-QString ReadFirstSheet(const QString &path, const CellWindow &window, const CellReceiver &receive,
+// be dropped. Formulas to calculate take now for TODAY and NOW.
+QString ReadFirstSheet(const QString &path, const CellWindow &window, const QDateTime &now, const CellReceiver &receive,
                        std::int64_t inflatedLimit = InflatedXmlLimit);
 
 // Reads the window's cells of the workbook's first sheet in tab order straight from the .xlsx file; a read that
 // would need more than inflatedLimit bytes of XML is "workbook too large".
-SheetCellsResult ReadFirstSheetCells(const QString &path, const CellWindow &window,
+SheetCellsResult ReadFirstSheetCells(const QString &path, const CellWindow &window, const QDateTime &now,
                                      std::int64_t inflatedLimit = InflatedXmlLimit);

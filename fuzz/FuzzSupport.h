@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QString>
@@ -15,6 +16,9 @@ inline QString FuzzDir()
     static const QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/tavrel-fuzz-XXXXXX"));
     return dir.path();
 }
+
+// The conversion's moment for every run: a formula's TODAY and NOW give the same each time.
+inline const QDateTime FuzzMoment(QDate(2026, 12, 4), QTime(14, 5, 33));
 
 // Replaces the file name in FuzzDir() by exactly these bytes and returns its path.
 inline QString WriteFuzzFile(const QString &name, const char *data, qsizetype size)

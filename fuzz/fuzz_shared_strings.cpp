@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = FuzzDir() + QStringLiteral("/Strings.xlsx");
     WriteMinimalWorkbook(path, sheet, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
 
-    const WorkbookCells cells = ReadWorkbookCells(path);
+    const WorkbookCells cells = ReadWorkbookCells(path, FuzzMoment);
     FuzzCheck(cells.ok() || IsWorkbookReason(cells.error), "the reason is one of the known ones");
     return 0;
 }

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     const QString path = WriteFuzzFile(QStringLiteral("Fuzz.xlsx"), bytes.constData(), bytes.size());
 
-    const WorkbookCells cells = ReadWorkbookCells(path);
+    const WorkbookCells cells = ReadWorkbookCells(path, FuzzMoment);
     FuzzCheck(cells.ok() || IsWorkbookReason(cells.error), "the reason is one of the known ones");
     if (size == 0) {
         FuzzCheck(cells.error == QLatin1String("not an xlsx workbook"), "an empty file is not a workbook");
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     static const RouterConfig router;
     EventList events;
-    const QString error = ReadScheduleWorkbook(path, router, QDate(2026, 12, 4), events);
+    const QString error = ReadScheduleWorkbook(path, router, FuzzMoment, events);
     FuzzCheck(error == cells.error, "the schedule reader gives the cell reader's reason");
     FuzzCheck(error.isEmpty() || events.slots().empty(), "an unreadable workbook adds no event");
     (void)RenderEventFile(events);

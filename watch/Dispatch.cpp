@@ -122,8 +122,7 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
     m_events.Reset();
     QStringList rowNotes;
     if (settings.Format == 0) {
-        const QString reason =
-            ReadScheduleWorkbook(signature.path, m_router, m_clock.now().date(), m_events, &rowNotes);
+        const QString reason = ReadScheduleWorkbook(signature.path, m_router, m_clock.now(), m_events, &rowNotes);
         if (!reason.isEmpty()) {
             // Writing now would put an empty event file over a good one.
             m_unreadableWorkbooks.insert(key, signature);

@@ -68,6 +68,10 @@ TEST_F(ConvertCliTest, ExitCodeAndMessagesSayWhatIsWrong)
          warned + "tavrel-convert: TMP/Old.xlsx: legacy .xls workbook: save it as .xlsx\n"
                   "tavrel-convert: TMP/Excel5.xlsx: legacy .xls workbook: save it as .xlsx\n"
                   "tavrel-convert: TMP/Sheet.xlsx: OpenDocument spreadsheet, not .xlsx\n"},
+        // A calculated error value is told as a stored one would be; the event is still made.
+        {{"--config-dir", "TMP", "-o", "TMP/div.TVX", "TMP/Div.xlsx"},
+         0,
+         warned + "tavrel-convert: TMP/Div.xlsx: Row 7: L is #DIV/0!\n"},
         // One workbook checked: its lines do not name it.
         {{"--check", "TMP/Day1.xlsx"},
          0,
@@ -77,6 +81,9 @@ TEST_F(ConvertCliTest, ExitCodeAndMessagesSayWhatIsWrong)
          "\n"},
     };
     QFile::copy(Fixtures + QStringLiteral("schedules/example-libreoffice.xlsx"), m_dir.filePath("Day1.xlsx"));
+    ASSERT_TRUE(WriteTestWorkbook(m_dir.filePath("Div.xlsx"),
+                                  RowXml(7, NumberCell("J7", "1") + "<c r='L7'><f>1/0</f></c>" +
+                                                InlineStringCell("R7", "News") + InlineStringCell("V7", "CAM 1"))));
     WriteBytes(m_dir.filePath("Old.xlsx"), CompoundFileBytes({"\005SummaryInformation", "Workbook"}));
     WriteBytes(m_dir.filePath("Excel5.xlsx"), CompoundFileBytes({"A", "B", "C", "D", "Book"}));
     ASSERT_TRUE(WriteZip(m_dir.filePath("Sheet.xlsx"), {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
@@ -89,7 +96,7 @@ TEST_F(ConvertCliTest, ExitCodeAndMessagesSayWhatIsWrong)
         const QByteArray err = c.exitCode == 2 ? c.err + usage : c.err;
         EXPECT_EQ(result.err, err.isEmpty() ? err : "tavrel-convert: " + err) << arguments;
     }
-    EXPECT_EQ(QDir(m_dir.path()).entryList({"*.TVX"}, QDir::Files), (QStringList{"Day1.TVX", "warned.TVX"}));
+    EXPECT_EQ(QDir(m_dir.path()).entryList({"*.TVX"}, QDir::Files), (QStringList{"Day1.TVX", "div.TVX", "warned.TVX"}));
 }
 
 TEST_F(ConvertCliTest, CheckPrintsOneJsonLinePerUsedRow)
@@ -111,6 +118,22 @@ TEST_F(ConvertCliTest, CheckPrintsOneJsonLinePerUsedRow)
                         R"(","note":"","source":"","accepted":false,"reason":"VR number outside 1 to 32"})"
                         "\n")
                   .toStdString());
+}
+
+// Schedules built from formulas by two writers, left uncalculated, against the lines of LibreOffice's calculated
+// copies (scripts/make-formula-fixtures).
+TEST_F(ConvertCliTest, FormulaWorkbooksCheckAsLibreOfficeCalculatesThem)
+{
+    for (const char *book :
+         {"functions-openpyxl", "functions-xlsxwriter", "template-openpyxl", "template-xlsxwriter"}) {
+        const QString base = Fixtures + QStringLiteral("formulas/") + QLatin1String(book);
+        const QByteArray expected = ReadBytes(base + QStringLiteral(".check"));
+        ASSERT_FALSE(expected.isEmpty()) << book;
+        const CliResult result = run({"--check", "--date", "2026-12-04", base + QStringLiteral(".xlsx")});
+        EXPECT_EQ(result.exitCode, 0) << book;
+        EXPECT_EQ(result.err.toStdString(), "") << book;
+        EXPECT_EQ(result.out.toStdString(), expected.toStdString()) << book;
+    }
 }
 
 } // namespace

@@ -38,7 +38,7 @@ protected:
         SetPart(parts, QStringLiteral("xl/worksheets/sheet2.xml"), SheetXml(RowXml(1, NumberCell("A1", "7"))));
         const QString path = m_dir.filePath(QStringLiteral("book.xlsx"));
         EXPECT_TRUE(WriteZip(path, parts));
-        return ReadWorkbookCells(path);
+        return ReadWorkbookCells(path, QDateTime(QDate(2026, 12, 4), QTime(14, 5, 33)));
     }
 
 private:
@@ -77,6 +77,14 @@ TEST_F(WorkbookFormulaTest, SharedFormulasAndErrorValues)
     EXPECT_EQ(cells.rows[0][ColumnL].type, CellValue::Type::Error);
     EXPECT_EQ(cells.rows[0][ColumnL].text, QStringLiteral("#DIV/0!"));
     EXPECT_EQ(cells.rows[1][ColumnL].text, QStringLiteral("#DIV/0!"));
+}
+
+TEST_F(WorkbookFormulaTest, TodayAndNowAreTheConversionsMoment)
+{
+    const WorkbookCells cells = read(RowXml(5, F("K5", "TODAY()") + F("L5", "NOW()")), false);
+    ASSERT_TRUE(cells.ok()) << qPrintable(cells.error);
+    EXPECT_EQ(cells.rows[0][ColumnK].number, 46360);
+    EXPECT_DOUBLE_EQ(cells.rows[0][ColumnL].number, 46360 + (14 * 3600 + 5 * 60 + 33) / 86400.0);
 }
 
 TEST_F(WorkbookFormulaTest, FormulasOutsideTheSubsetFailTheRead)

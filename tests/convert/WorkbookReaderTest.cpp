@@ -13,6 +13,8 @@
 
 namespace {
 
+const QDateTime Moment(QDate(2026, 12, 4), QTime(14, 5, 33));
+
 const QString HelloRow = QStringLiteral(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>hello</t></is></c></row>)");
 
 // The minimal workbook, hello in A1, with parts replaced or added.
@@ -37,7 +39,7 @@ protected:
     SheetCellsResult read(const XlsxParts &parts, std::int64_t limit = InflatedXmlLimit)
     {
         EXPECT_TRUE(WriteZip(path(), parts));
-        return ReadFirstSheetCells(path(), CellWindow{1, 100, {}}, limit);
+        return ReadFirstSheetCells(path(), CellWindow{1, 100, {}}, Moment, limit);
     }
     SheetCellsResult readSheet(const QString &rows) { return read(TestWorkbookParts(rows)); }
 
@@ -223,16 +225,16 @@ TEST_F(WorkbookReaderTest, AFileThatIsNoReadableWorkbookGivesTheReason)
     for (size_t row = 0; row < std::size(cases); ++row) {
         const auto &[bytes, reason] = cases[row];
         WriteBytes(path(), bytes);
-        const WorkbookCells result = ReadWorkbookCells(path());
+        const WorkbookCells result = ReadWorkbookCells(path(), Moment);
         EXPECT_TRUE(reason.endsWith(QLatin1String(": ")) ? result.error.startsWith(reason) : result.error == reason)
             << "row " << row << ": " << result.error.toStdString();
         EXPECT_EQ(result.rows[0][ColumnJ], CellValue()) << "row " << row;
     }
-    EXPECT_EQ(ReadWorkbookCells(path("missing.xlsx")).error, "file not found");
+    EXPECT_EQ(ReadWorkbookCells(path("missing.xlsx"), Moment).error, "file not found");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.xlsx")));
-    EXPECT_EQ(ReadWorkbookCells(path("folder.xlsx")).error, "is a folder");
+    EXPECT_EQ(ReadWorkbookCells(path("folder.xlsx"), Moment).error, "is a folder");
     if (MakeFifo(path("pipe.xlsx"))) { // opening one would wait for a writer
-        EXPECT_EQ(ReadWorkbookCells(path("pipe.xlsx")).error, "not an xlsx workbook");
+        EXPECT_EQ(ReadWorkbookCells(path("pipe.xlsx"), Moment).error, "not an xlsx workbook");
     }
 }
 
@@ -266,7 +268,7 @@ TEST_F(WorkbookReaderTest, ALargeWorkbookReadsAsASmallOne)
     for (size_t row = 0; row < std::size(cases); ++row) {
         const auto &[bytes, reason] = cases[row];
         WriteBytes(path(), bytes);
-        const SheetCellsResult result = ReadFirstSheetCells(path(), CellWindow{1, 100, {}});
+        const SheetCellsResult result = ReadFirstSheetCells(path(), CellWindow{1, 100, {}}, Moment);
         EXPECT_EQ(result.error, reason) << "row " << row;
         EXPECT_EQ(At(result, 5, 10), reason.isEmpty() ? Text("y") : CellValue()) << "row " << row;
         EXPECT_EQ(At(result, 1, 1), reason.isEmpty() ? Text(letters) : CellValue()) << "row " << row;
