@@ -34,16 +34,21 @@ QString RowNotesSummary(const QStringList &rowNotes)
 {
     int notUsed = 0;
     int unknownSource = 0;
+    int errorValue = 0; // "Row 7: L is #DIV/0!"
     for (const QString &note : rowNotes) {
         if (IsRowNotUsed(note))
             ++notUsed;
         else if (note.contains(u"is not in RT-IN1.LST"))
             ++unknownSource;
+        else
+            ++errorValue;
     }
     QStringList parts;
     if (notUsed > 0)
         parts.append(Counted(notUsed, QStringLiteral("row not used"), QStringLiteral("rows not used")));
     if (unknownSource > 0)
         parts.append(Counted(unknownSource, QStringLiteral("unknown source"), QStringLiteral("unknown sources")));
+    if (errorValue > 0)
+        parts.append(Counted(errorValue, QStringLiteral("error value"), QStringLiteral("error values")));
     return parts.join(QStringLiteral(", "));
 }

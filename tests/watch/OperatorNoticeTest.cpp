@@ -67,6 +67,7 @@ TEST(RowNotesSummary, CountsEachKindInTheSingularOrPlural)
 {
     const QString unknown = QStringLiteral("Row 9: source \"X\" is not in RT-IN1.LST, input 0 used");
     const QString unused = QStringLiteral("Row 8 not used: event name empty");
+    const QString error = QStringLiteral("Row 7: L is #DIV/0!");
     const struct {
         const char *name;
         QStringList notes;
@@ -76,6 +77,7 @@ TEST(RowNotesSummary, CountsEachKindInTheSingularOrPlural)
         {"one unused", {unused}, "1 row not used"},
         {"both kinds", {unknown, unused, unused}, "2 rows not used, 1 unknown source"},
         {"unknown only", {unknown, unknown}, "2 unknown sources"},
+        {"all three", {error, unknown, unused}, "1 row not used, 1 unknown source, 1 error value"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(RowNotesSummary(c.notes), c.summary) << c.name;
