@@ -1,8 +1,8 @@
 #include "config/Ini.h"
 
-#include "config/SafeFile.h"
 #include "config/TextDecoding.h"
 #include "events/Number.h"
+#include "files/SafeFile.h"
 
 #include <QFile>
 #include <algorithm>

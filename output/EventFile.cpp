@@ -1,8 +1,8 @@
 #include "output/EventFile.h"
 
-#include "config/SafeFile.h"
 #include "events/DateValue.h"
 #include "events/Number.h"
+#include "files/SafeFile.h"
 
 #include <cmath>
 #include <string>

@@ -1,7 +1,7 @@
 #include "app/gui/frmAbout.h"
 
-#include "config/dialog/ProgramWindows.h"
-#include "config/dialog/Twips.h"
+#include "app/windows/ProgramWindows.h"
+#include "app/windows/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,10 +1,10 @@
 #include "app/gui/frmMain.h"
 
+#include "app/dialog/frmSetWatch.h"
 #include "app/gui/Colours.h"
 #include "app/gui/frmAbout.h"
 #include "app/gui/frmLog.h"
-#include "config/dialog/Twips.h"
-#include "config/dialog/frmSetWatch.h"
+#include "app/windows/Twips.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

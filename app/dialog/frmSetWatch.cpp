@@ -1,7 +1,7 @@
-#include "config/dialog/frmSetWatch.h"
+#include "app/dialog/frmSetWatch.h"
 
-#include "config/dialog/ProgramWindows.h"
-#include "config/dialog/Twips.h"
+#include "app/windows/ProgramWindows.h"
+#include "app/windows/Twips.h"
 #include "events/Number.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "config/SafeFile.h"
+#include "files/SafeFile.h"
 
 #include <QSaveFile>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "config/dialog/ProgramWindows.h"
+#include "app/windows/ProgramWindows.h"
 
 #include <QApplication>
 #include <QWidget>
