@@ -218,7 +218,7 @@ int convertWorkbooks(const QStringList &workbooks, const QString &configDir, con
         for (const QString &note : std::as_const(rowNotes))
             reportWorkbook(workbook, note);
         if (failure.isEmpty())
-            failure = WriteEventFile(targetOf(workbook, outputFile, outputDir), events);
+            failure = WriteEventFile(targetOf(workbook, outputFile, outputDir), events).reason;
         if (!failure.isEmpty()) {
             reportWorkbook(workbook, failure);
             status = ExitFailed;

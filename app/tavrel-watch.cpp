@@ -92,8 +92,8 @@ void printStart(const TranslatorCore &core)
         text += QStringLiteral("tavrel-watch: watching folder ") + number + QStringLiteral(": ") +
                 QDir::toNativeSeparators(settings.Path);
         // As the window's caption would say after the folder's first scan.
-        if (const QString problem = FolderListingProblem(settings.Path); !problem.isEmpty())
-            text += QLatin1String(" (") + problem + u')';
+        if (const Failure problem = FolderListingProblem(settings.Path))
+            text += QLatin1String(" (") + problem.reason + u')';
         text += u'\n';
     }
     for (const QString &notice : core.StartupNotices())

@@ -268,8 +268,9 @@ QByteArray RenderEventFile(const EventList &events)
     return QByteArray(out.data(), qsizetype(out.size()));
 }
 
-QString WriteEventFile(const QString &path, const EventList &events)
+Failure WriteEventFile(const QString &path, const EventList &events)
 {
-    const QString reason = ReplaceWholeFile(path, RenderEventFile(events));
-    return reason.isEmpty() ? reason : QStringLiteral("cannot write %1: %2").arg(path, reason);
+    if (const Failure failure = ReplaceWholeFile(path, RenderEventFile(events)))
+        return {QStringLiteral("cannot write %1: %2").arg(path, failure.reason)};
+    return {};
 }

@@ -135,10 +135,9 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
     }
 
     const QString eventFileName = EventFileName(request.FileName);
-    const QString reason = WriteEventFile(folderPath + eventFileName, m_events);
-    if (!reason.isEmpty()) {
+    if (const Failure failure = WriteEventFile(folderPath + eventFileName, m_events)) {
         m_failedWrites.insert(key, m_clock.now().toMSecsSinceEpoch());
-        ReportNotMade(request.Folder, request.FileName, reason);
+        ReportNotMade(request.Folder, request.FileName, failure.reason);
         return false;
     }
 

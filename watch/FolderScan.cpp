@@ -16,13 +16,12 @@ QString PairingKey(const QString &fileName)
 // Fills list from entry 0 with the folder's names, growing it by whole blocks; the count is stored only for a
 // listing that completed.
 void ListInto(std::vector<FolderFileEntry> &list, int32_t &count, const QString &folderPath, const QString &pattern,
-              QString &problem)
+              Failure &failure)
 {
-    QStringList names;
-    QString listingProblem;
-    const bool complete = ListFolderFiles(folderPath, pattern, names, &listingProblem);
-    if (problem.isEmpty())
-        problem = listingProblem;
+    FolderListing listing = ListFolderFiles(folderPath, pattern);
+    QStringList &names = listing.names;
+    if (!failure)
+        failure = listing.failure;
     const size_t found = static_cast<size_t>(names.size());
     if (list.size() < found) {
         // All the blocks needed at once, so the entries are moved only once.
@@ -33,7 +32,7 @@ void ListInto(std::vector<FolderFileEntry> &list, int32_t &count, const QString 
         list[i].Listed = true;
         list[i].FileName = std::move(names[static_cast<qsizetype>(i)]);
     }
-    if (complete)
+    if (listing.complete)
         count = static_cast<int32_t>(found);
 }
 
@@ -63,7 +62,7 @@ void TranslatorCore::ScanSelectFolder()
     m_spreadsheets.assign(ListBlock + 1, FolderFileEntry{});
     m_eventFiles.assign(ListBlock + 1, FolderFileEntry{});
     m_eventFilesByPrefix.clear();
-    m_listingProblem.clear();
+    m_listingFailure = {};
     m_scanState = 1;
 }
 
@@ -72,12 +71,12 @@ void TranslatorCore::ListSpreadsheets(int16_t folder)
     const auto &settings = m_settings[folder];
     if (settings.Path.isEmpty()) {
         m_spreadsheetCount[folder] = 0;
-        m_listingProblem = QStringLiteral("folder not found");
+        m_listingFailure = {QStringLiteral("folder not found")};
         return;
     }
     const QString pattern = settings.Format == 0 ? QStringLiteral("*.XLSX") : QStringLiteral("*.TXT");
     ListInto(m_spreadsheets, m_spreadsheetCount[folder], WithTrailingSeparator(settings.Path), pattern,
-             m_listingProblem);
+             m_listingFailure);
 }
 
 void TranslatorCore::ListEventFiles(int16_t folder)
@@ -85,11 +84,11 @@ void TranslatorCore::ListEventFiles(int16_t folder)
     const auto &settings = m_settings[folder];
     if (settings.Path.isEmpty()) {
         m_eventFileCount[folder] = 0;
-        m_listingProblem = QStringLiteral("folder not found");
+        m_listingFailure = {QStringLiteral("folder not found")};
         return;
     }
     ListInto(m_eventFiles, m_eventFileCount[folder], WithTrailingSeparator(settings.Path), QStringLiteral("*.TVX"),
-             m_listingProblem);
+             m_listingFailure);
 }
 
 bool TranslatorCore::ReadTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes)
@@ -142,9 +141,9 @@ void TranslatorCore::ScanQueueStep()
 
     PanelState state = m_panels[m_scanFolder];
     state.FrameCaption = QStringLiteral("Watch Folder ") + FormatInteger(m_scanFolder) + QLatin1String("  (");
-    if (!m_listingProblem.isEmpty()) {
+    if (m_listingFailure) {
         // Counts of a folder that could not be listed would read as an empty folder.
-        state.FrameCaption += m_listingProblem + u')';
+        state.FrameCaption += m_listingFailure.reason + u')';
     } else {
         state.FrameCaption += FormatInteger(m_spreadsheetCount[m_scanFolder]) + QLatin1String(" XLS Files) (") +
                               FormatInteger(m_eventFileCount[m_scanFolder]) + QLatin1String(" TVX Files)");

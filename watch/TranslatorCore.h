@@ -4,6 +4,7 @@
 #include "config/WatchSettings.h"
 #include "events/Clock.h"
 #include "events/EventList.h"
+#include "events/Failure.h"
 #include "watch/FailureStreak.h"
 #include "watch/FileTimes.h"
 
@@ -206,7 +207,7 @@ private:
     std::vector<FolderFileEntry> m_eventFiles;
     std::array<int32_t, WatchFolderCount + 1> m_spreadsheetCount{};
     std::array<int32_t, WatchFolderCount + 1> m_eventFileCount{};
-    QString m_listingProblem; // why the folder being scanned could not be listed; empty when it could
+    Failure m_listingFailure; // why the folder being scanned could not be listed
     std::vector<ConversionRequest> m_queue;
     EventList m_events;
     std::array<bool, WatchFolderCount + 1> m_folderChanged{};

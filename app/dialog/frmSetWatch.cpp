@@ -111,13 +111,13 @@ void frmSetWatch::cmdOK_Click()
         entry.Path = WithTrailingSeparator(entry.Path);
     }
     // The table takes the edits only with the file, so that both still agree at the next start.
-    const QString reason = SaveWatchSettings(m_programDir, applied);
-    if (!reason.isEmpty()) {
+    if (const Failure failure = SaveWatchSettings(m_programDir, applied)) {
         // Not exec(): the dialog stays open and the timers keep running while the message is shown.
-        auto *message = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                        QStringLiteral("The watch folder settings could not be saved to %1: %2")
-                                            .arg(QDir::toNativeSeparators(TranslatorIniPath(m_programDir)), reason),
-                                        QMessageBox::Ok, this);
+        auto *message =
+            new QMessageBox(QMessageBox::Warning, windowTitle(),
+                            QStringLiteral("The watch folder settings could not be saved to %1: %2")
+                                .arg(QDir::toNativeSeparators(TranslatorIniPath(m_programDir)), failure.reason),
+                            QMessageBox::Ok, this);
         message->setObjectName(QStringLiteral("msgNotSaved"));
         message->setAttribute(Qt::WA_DeleteOnClose);
         message->open();

@@ -132,7 +132,7 @@ void frmLog::readTab(Tab &tab)
 {
     const LogRead read = tab.tail.readNew();
     if (!read.ok()) {
-        m_readProblem = read.error;
+        m_readProblem = read.failure.reason;
         return;
     }
     const QScrollBar *scroll = tab.list->verticalScrollBar();

@@ -116,7 +116,7 @@ TEST_P(FullDisk, ReplacesTheFileWholeOrLeavesItByteForByte)
             WatchSettingsTable table{};
             table[1] = {true, QStringLiteral("/srv/day/"), 0};
             table[2] = {false, QStringLiteral("/"), 0};
-            saved = SaveWatchSettings(programDir.path(), table);
+            saved = SaveWatchSettings(programDir.path(), table).reason;
         }
     }
 
