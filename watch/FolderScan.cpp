@@ -91,7 +91,7 @@ void TranslatorCore::ListEventFiles(int16_t folder)
              m_listingFailure);
 }
 
-bool TranslatorCore::ReadTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes)
+bool TranslatorCore::readTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes)
 {
     // An empty Path would make the names relative to the working folder; such entries keep zero times.
     const QString folderPath = WithTrailingSeparator(m_settings[m_scanFolder].Path);
@@ -110,7 +110,7 @@ bool TranslatorCore::ReadTimesStep(std::vector<FolderFileEntry> &list, bool inde
     return end == list.size();
 }
 
-bool TranslatorCore::ScanMatchStep()
+bool TranslatorCore::scanMatchStep()
 {
     const size_t end = std::min(m_spreadsheets.size(), static_cast<size_t>(m_scanIndex) + MatchesPerTick);
     for (size_t i = static_cast<size_t>(m_scanIndex); i < end; ++i) {
@@ -131,34 +131,34 @@ bool TranslatorCore::ScanMatchStep()
     return end == m_spreadsheets.size();
 }
 
-void TranslatorCore::ScanQueueStep()
+void TranslatorCore::scanQueueStep()
 {
     for (const FolderFileEntry &entry : m_spreadsheets) {
-        if (entry.Matched || entry.FileName.size() < 5 || !RetryDue(FolderFileKey{m_scanFolder, entry.FileName}))
+        if (entry.Matched || entry.FileName.size() < 5 || !retryDue(FolderFileKey{m_scanFolder, entry.FileName}))
             continue;
-        Enqueue(m_scanFolder, entry.FileName);
+        enqueue(m_scanFolder, entry.FileName);
     }
 
     PanelState state = m_panels[m_scanFolder];
-    state.FrameCaption = QStringLiteral("Watch Folder ") + FormatInteger(m_scanFolder) + QLatin1String("  (");
+    state.frameCaption = QStringLiteral("Watch Folder ") + FormatInteger(m_scanFolder) + QLatin1String("  (");
     if (m_listingFailure) {
         // Counts of a folder that could not be listed would read as an empty folder.
-        state.FrameCaption += m_listingFailure.reason + u')';
+        state.frameCaption += m_listingFailure.reason + u')';
     } else {
-        state.FrameCaption += FormatInteger(m_spreadsheetCount[m_scanFolder]) + QLatin1String(" XLS Files) (") +
+        state.frameCaption += FormatInteger(m_spreadsheetCount[m_scanFolder]) + QLatin1String(" XLS Files) (") +
                               FormatInteger(m_eventFileCount[m_scanFolder]) + QLatin1String(" TVX Files)");
     }
     setPanel(m_scanFolder, state);
 }
 
-bool TranslatorCore::RetryDue(const FolderFileKey &key) const
+bool TranslatorCore::retryDue(const FolderFileKey &key) const
 {
     const auto failed = m_failedWrites.constFind(key);
     return failed == m_failedWrites.cend() || !m_scanForChange ||
            m_clock.now().toMSecsSinceEpoch() - *failed >= ScanPauseInterval;
 }
 
-void TranslatorCore::Enqueue(int16_t folder, const QString &fileName)
+void TranslatorCore::enqueue(int16_t folder, const QString &fileName)
 {
     // A request pending for the same folder and name is kept; otherwise the lowest free entry is filled, as
     // a walk from entry 0 would choose, and the queue grows only when none is free.
@@ -177,7 +177,7 @@ void TranslatorCore::Enqueue(int16_t folder, const QString &fileName)
     ++m_freeHint;
 }
 
-void TranslatorCore::FreeRequest(size_t index)
+void TranslatorCore::freeRequest(size_t index)
 {
     ConversionRequest &request = m_queue[index];
     if (request.Pending)
