@@ -21,18 +21,18 @@ qint64 MSecsSinceEpoch(uint64_t fileTime)
 
 } // namespace
 
-void TranslatorCore::reportNotMade(int16_t folder, const QString &fileName, const QString &reason)
+void TranslatorCore::reportNotMade(int16_t folder, const QString &fileName, const Failure &failure)
 {
-    if (const auto message = m_failureStreaks[FolderFileKey{folder, fileName}].failed(fileName, reason, m_clock.now()))
+    if (const auto message = m_failureStreaks[FolderFileKey{folder, fileName}].failed(fileName, failure, m_clock.now()))
         log(folder, *message);
-    showNotMade(folder, fileName, reason);
+    showNotMade(folder, fileName, failure);
 }
 
-void TranslatorCore::showNotMade(int16_t folder, const QString &fileName, const QString &reason)
+void TranslatorCore::showNotMade(int16_t folder, const QString &fileName, const Failure &failure)
 {
     PanelState state = m_panels[folder];
     state.lastFile = fileName + QLatin1String(" not made");
-    state.lastFailure = reason;
+    state.lastFailure = failure.reason;
     state.lastWarnings.clear();
     setPanel(folder, state);
 }
@@ -128,7 +128,7 @@ bool TranslatorCore::convert(const ConversionRequest &request)
             // Writing now would put an empty event file over a good one.
             m_unreadableWorkbooks.insert(key, signature);
             m_failedWrites.remove(key);
-            reportNotMade(request.Folder, request.FileName, reason);
+            reportNotMade(request.Folder, request.FileName, Failure{reason});
             return false;
         }
         m_unreadableWorkbooks.remove(key);
@@ -137,7 +137,7 @@ bool TranslatorCore::convert(const ConversionRequest &request)
     const QString eventFileName = EventFileName(request.FileName);
     if (const Failure failure = WriteEventFile(folderPath + eventFileName, m_events)) {
         m_failedWrites.insert(key, m_clock.now().toMSecsSinceEpoch());
-        reportNotMade(request.Folder, request.FileName, failure.reason);
+        reportNotMade(request.Folder, request.FileName, failure);
         return false;
     }
 

@@ -180,8 +180,8 @@ private:
     void log(int16_t folder, const QString &message);
     // Counts the failure in the workbook's streak, logs it when the streak calls for a line, and shows it on the
     // folder's panel until its next success.
-    void reportNotMade(int16_t folder, const QString &fileName, const QString &reason);
-    void showNotMade(int16_t folder, const QString &fileName, const QString &reason);
+    void reportNotMade(int16_t folder, const QString &fileName, const Failure &failure);
+    void showNotMade(int16_t folder, const QString &fileName, const Failure &failure);
     // False while the workbook of a request is still being written; it is looked at again at a later tick.
     bool workbookSettled(const ConversionRequest &request);
     // The conversion of one request; the caller frees it afterwards.
