@@ -10,4 +10,5 @@ struct [[nodiscard]] Failure {
     QString reason;
 
     explicit operator bool() const { return !reason.isEmpty(); }
+    bool operator==(const Failure &) const = default;
 };

@@ -32,7 +32,7 @@ void TranslatorCore::showNotMade(int16_t folder, const QString &fileName, const 
 {
     PanelState state = m_panels[folder];
     state.lastFile = fileName + QLatin1String(" not made");
-    state.lastFailure = failure.reason;
+    state.lastFailure = failure;
     state.lastWarnings.clear();
     setPanel(folder, state);
 }
@@ -154,7 +154,7 @@ bool TranslatorCore::convert(const ConversionRequest &request)
     state.lastFile = eventFileName + QLatin1String("  ") + ClockTime(m_clock.now().time());
     if (const QString summary = RowNotesSummary(rowNotes); !summary.isEmpty())
         state.lastFile += QLatin1String("  ") + summary;
-    state.lastFailure.clear();
+    state.lastFailure = {};
     state.lastWarnings = rowNotes.join(u'\n');
     setPanel(request.Folder, state);
     return settings.Format == 0 && signatureOf(signature.path) != signature;

@@ -65,7 +65,7 @@ void TranslatorCore::ShowWatchFolderState(int folder)
     state.watchFolder = settings.Path;
     if (!settings.Active) {
         state.lastFile.clear();
-        state.lastFailure.clear();
+        state.lastFailure = {};
         state.lastWarnings.clear();
     }
     setPanel(folder, state);

@@ -36,7 +36,7 @@ struct PanelState {
     QString frameCaption; // "Watch Folder 1", then the status text of the last completed scan
     QString watchFolder;  // lblWatchFolder: the folder's Path
     QString lastFile;     // lblLastFile: "Day1.TVX  14:05:33", or "Day1.xlsx not made" after a failure
-    QString lastFailure;  // why lastFile was not made; empty after a success
+    Failure lastFailure;  // why lastFile was not made; none after a success
     QString lastWarnings; // the row notes of the last event file made, one a line; empty when it had none
     bool operator==(const PanelState &) const = default;
 };

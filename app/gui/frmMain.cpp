@@ -288,7 +288,7 @@ void frmMain::panelChanged(int folder, const PanelState &state)
     }
     QLabel *label = lblLastFile[folder];
     const QString shown = FitToLabel(label, state.lastFile);
-    QString detail = state.lastFailure.isEmpty() ? state.lastWarnings : state.lastFailure;
+    QString detail = state.lastFailure ? state.lastFailure.reason : state.lastWarnings;
     if (shown != state.lastFile)
         detail = detail.isEmpty() ? state.lastFile : state.lastFile + u'\n' + detail;
     if (label->text() != shown || label->toolTip() != detail) {
@@ -297,7 +297,7 @@ void frmMain::panelChanged(int folder, const PanelState &state)
         // Only the text colour is set, so the label keeps following the window's palette otherwise.
         QPalette palette;
         const QPalette &around = label->parentWidget()->palette();
-        if (!state.lastFailure.isEmpty())
+        if (state.lastFailure)
             palette.setColor(QPalette::WindowText, ErrorColour(around));
         else if (!state.lastWarnings.isEmpty())
             palette.setColor(QPalette::WindowText, WarningColour(around));

@@ -148,11 +148,11 @@ private Q_SLOTS:
         PanelState state = window->core().panel(1);
         for (const bool failed : {true, false}) {
             state.lastFile = failed ? QStringLiteral("Day1.xlsx not made") : QStringLiteral("Day1.TVX  14:05:33");
-            state.lastFailure = failed ? QStringLiteral("cannot write /srv/in/Day1.TVX: No space left") : QString();
+            state.lastFailure = {failed ? QStringLiteral("cannot write /srv/in/Day1.TVX: No space left") : QString()};
             state.watchFolder = QStringLiteral("/srv/") + QString(failed ? 200 : 2, u'x') + u'/';
             window->panelChanged(1, state);
             QCOMPARE(lastFile->text(), state.lastFile);
-            QCOMPARE(lastFile->toolTip(), state.lastFailure);
+            QCOMPARE(lastFile->toolTip(), state.lastFailure.reason);
             QCOMPARE(lastFile->palette().color(QPalette::WindowText) != normal, failed);
             QCOMPARE(Child<QLabel>(window.get(), "lblWatchFolder1")->toolTip(), failed ? state.watchFolder : QString());
         }
