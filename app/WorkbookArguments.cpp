@@ -19,8 +19,8 @@ WorkbookArguments ExpandWorkbookArguments(const QStringList &arguments)
             continue;
         }
         const QString folder = argument.left(nameStart);
-        QStringList names;
-        ListFolderFiles(folder.isEmpty() || folder.endsWith(u':') ? folder + u'.' : folder, pattern, names);
+        const QStringList names =
+            ListFolderFiles(folder.isEmpty() || folder.endsWith(u':') ? folder + u'.' : folder, pattern).names;
         if (names.isEmpty())
             result.unmatched.append(argument);
         for (const QString &name : std::as_const(names))

@@ -35,23 +35,23 @@ constexpr char ExitStatusText[] = "\nExit status:\n"
                                   "  1  A workbook could not be read, or its event file could not be written.\n"
                                   "  2  Wrong options or arguments: nothing was read or written.\n";
 
-void writeError(const QString &text)
+void WriteError(const QString &text)
 {
     WriteConsoleText(stderr, QStringLiteral("tavrel-convert: ") + text + u'\n');
 }
 
-void reportWorkbook(const QString &name, const QString &reason)
+void ReportWorkbook(const QString &name, const QString &reason)
 {
-    writeError(name + QStringLiteral(": ") + reason);
+    WriteError(name + QStringLiteral(": ") + reason);
 }
 
-int usageError(const QString &problem)
+int UsageError(const QString &problem)
 {
     WriteConsoleText(stderr, QStringLiteral("tavrel-convert: ") + problem + u'\n' + QLatin1String(UsageLine));
     return ExitUsage;
 }
 
-void appendHexUnit(std::string &out, char16_t unit)
+void AppendHexUnit(std::string &out, char16_t unit)
 {
     static constexpr char Hex[] = "0123456789abcdef";
     const char escape[] = {'\\', 'u', Hex[unit >> 12], Hex[(unit >> 8) & 0xF], Hex[(unit >> 4) & 0xF], Hex[unit & 0xF]};
@@ -59,7 +59,7 @@ void appendHexUnit(std::string &out, char16_t unit)
 }
 
 // A JSON string: only '"', '\' and units below U+0020 escaped, a lone surrogate as \uXXXX, the rest UTF-8.
-void appendJsonString(std::string &out, QStringView text)
+void AppendJsonString(std::string &out, QStringView text)
 {
     out += '"';
     const char16_t *const units = text.utf16();
@@ -83,7 +83,7 @@ void appendJsonString(std::string &out, QStringView text)
             if (unit == u'"' || unit == u'\\')
                 out += '\\';
             if (unit < 0x20)
-                appendHexUnit(out, unit);
+                AppendHexUnit(out, unit);
             else
                 out += char(unit);
         } else if (unit < 0x800) {
@@ -95,7 +95,7 @@ void appendJsonString(std::string &out, QStringView text)
                                   char(0x80 | ((code >> 6) & 0x3F)), char(0x80 | (code & 0x3F))};
             out.append(bytes, 4);
         } else if (QChar::isSurrogate(unit)) {
-            appendHexUnit(out, unit);
+            AppendHexUnit(out, unit);
         } else {
             const char bytes[] = {char(0xE0 | (unit >> 12)), char(0x80 | ((unit >> 6) & 0x3F)),
                                   char(0x80 | (unit & 0x3F))};
@@ -106,7 +106,7 @@ void appendJsonString(std::string &out, QStringView text)
 }
 
 // A timecode holds nothing to escape.
-void appendJsonTimecode(std::string &out, double serial)
+void AppendJsonTimecode(std::string &out, double serial)
 {
     char timecode[96];
     out += '"';
@@ -114,7 +114,7 @@ void appendJsonTimecode(std::string &out, double serial)
     out += '"';
 }
 
-void appendJsonInt(std::string &out, int value)
+void AppendJsonInt(std::string &out, int value)
 {
     char buffer[12];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -122,36 +122,36 @@ void appendJsonInt(std::string &out, int value)
 }
 
 // One JSON line per row, appended to the workbook's output.
-void appendCheckLine(std::string &out, const QString *workbook, int rowNumber, const ScheduleRow &row)
+void AppendCheckLine(std::string &out, const QString *workbook, int rowNumber, const ScheduleRow &row)
 {
     const QString reason = RejectReason(row);
     out += '{';
     if (workbook) {
         out += "\"workbook\":";
-        appendJsonString(out, *workbook);
+        AppendJsonString(out, *workbook);
         out += ',';
     }
     out += "\"row\":";
-    appendJsonInt(out, rowNumber);
+    AppendJsonInt(out, rowNumber);
     out += ",\"vr\":";
-    appendJsonInt(out, row.VrNumber);
+    AppendJsonInt(out, row.VrNumber);
     out += ",\"start\":";
-    appendJsonTimecode(out, row.StartTime);
+    AppendJsonTimecode(out, row.StartTime);
     out += ",\"end\":";
-    appendJsonTimecode(out, row.EndTime);
+    AppendJsonTimecode(out, row.EndTime);
     out += ",\"name\":";
-    appendJsonString(out, row.EventName);
+    AppendJsonString(out, row.EventName);
     out += ",\"note\":";
-    appendJsonString(out, row.NoteText);
+    AppendJsonString(out, row.NoteText);
     out += ",\"source\":";
-    appendJsonString(out, row.SourceName);
+    AppendJsonString(out, row.SourceName);
     out += reason.isEmpty() ? ",\"accepted\":true" : ",\"accepted\":false";
     out += ",\"reason\":";
-    appendJsonString(out, reason);
+    AppendJsonString(out, reason);
     out += "}\n";
 }
 
-int checkWorkbooks(const QStringList &workbooks, const QDateTime &now)
+int CheckWorkbooks(const QStringList &workbooks, const QDateTime &now)
 {
     int status = ExitOk;
     const bool named = workbooks.size() > 1;
@@ -159,14 +159,14 @@ int checkWorkbooks(const QStringList &workbooks, const QDateTime &now)
     for (const QString &workbook : workbooks) {
         const WorkbookCells cells = ReadWorkbookCells(workbook, now);
         if (!cells.ok()) {
-            reportWorkbook(workbook, cells.error);
+            ReportWorkbook(workbook, cells.error);
             status = ExitFailed;
             continue;
         }
         lines.clear();
         for (int i = 0; i < ScheduleRowCount; ++i) {
             if (HasAnyValue(cells.rows[i]))
-                appendCheckLine(lines, named ? &workbook : nullptr, FirstScheduleRow + i, ToScheduleRow(cells.rows[i]));
+                AppendCheckLine(lines, named ? &workbook : nullptr, FirstScheduleRow + i, ToScheduleRow(cells.rows[i]));
         }
         WriteConsoleUtf8(stdout, lines);
     }
@@ -193,7 +193,7 @@ struct Options {
 };
 
 // Where one workbook's event file goes: OUT.TVX, the output folder, or beside the workbook.
-QString targetOf(const QString &workbook, const std::optional<QString> &outputFile,
+QString TargetOf(const QString &workbook, const std::optional<QString> &outputFile,
                  const std::optional<QString> &outputDir)
 {
     if (outputFile)
@@ -202,13 +202,13 @@ QString targetOf(const QString &workbook, const std::optional<QString> &outputFi
     return QDir::toNativeSeparators((outputDir ? QDir(*outputDir) : QFileInfo(workbook).dir()).filePath(eventFile));
 }
 
-int convertWorkbooks(const QStringList &workbooks, const QString &configDir, const QDateTime &now,
+int ConvertWorkbooks(const QStringList &workbooks, const QString &configDir, const QDateTime &now,
                      const std::optional<QString> &outputFile, const std::optional<QString> &outputDir)
 {
     RouterConfig router;
     for (const QString &notice : {LoadRouterDestinations(configDir, router), LoadRouterInputs(configDir, router)}) {
         if (!notice.isEmpty())
-            writeError(QStringLiteral("warning: ") + notice);
+            WriteError(QStringLiteral("warning: ") + notice);
     }
 
     int status = ExitOk;
@@ -218,11 +218,11 @@ int convertWorkbooks(const QStringList &workbooks, const QString &configDir, con
         QStringList rowNotes;
         QString failure = ReadScheduleWorkbook(workbook, router, now, events, &rowNotes);
         for (const QString &note : std::as_const(rowNotes))
-            reportWorkbook(workbook, note);
+            ReportWorkbook(workbook, note);
         if (failure.isEmpty())
-            failure = WriteEventFile(targetOf(workbook, outputFile, outputDir), events);
+            failure = WriteEventFile(TargetOf(workbook, outputFile, outputDir), events).reason;
         if (!failure.isEmpty()) {
-            reportWorkbook(workbook, failure);
+            ReportWorkbook(workbook, failure);
             status = ExitFailed;
         }
     }
@@ -247,7 +247,7 @@ int main(int argc, char *argv[])
                                  QStringLiteral("WORKBOOK..."));
 
     if (!parser.parse(QCoreApplication::arguments()))
-        return usageError(parser.errorText());
+        return UsageError(parser.errorText());
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
         WriteConsoleText(stdout, parser.helpText() + QLatin1String(ExitStatusText));
         return ExitOk;
@@ -258,10 +258,10 @@ int main(int argc, char *argv[])
     }
 
     if (parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("no workbook given"));
+        return UsageError(QStringLiteral("no workbook given"));
     const WorkbookArguments arguments = ExpandWorkbookArguments(parser.positionalArguments());
     for (const QString &pattern : arguments.unmatched)
-        reportWorkbook(pattern, QStringLiteral("no workbook matches"));
+        ReportWorkbook(pattern, QStringLiteral("no workbook matches"));
     const QStringList &workbooks = arguments.workbooks;
     const int expansionStatus = arguments.unmatched.isEmpty() ? ExitOk : ExitFailed;
     const bool toFile = parser.isSet(options.output);
@@ -272,25 +272,25 @@ int main(int argc, char *argv[])
         const QString text = parser.value(options.date);
         const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (text.size() != 10 || !date.isValid())
-            return usageError(QStringLiteral("--date wants YYYY-MM-DD, not \"%1\"").arg(text));
+            return UsageError(QStringLiteral("--date wants YYYY-MM-DD, not \"%1\"").arg(text));
         now = QDateTime(date, QTime(0, 0));
     }
     if (parser.isSet(options.check)) {
         if (toFile || toDir)
-            return usageError(QStringLiteral("--check writes nothing: -o and --output-dir do not apply"));
-        return std::max(checkWorkbooks(workbooks, now), expansionStatus);
+            return UsageError(QStringLiteral("--check writes nothing: -o and --output-dir do not apply"));
+        return std::max(CheckWorkbooks(workbooks, now), expansionStatus);
     }
     if (toFile && toDir)
-        return usageError(QStringLiteral("-o and --output-dir exclude each other"));
+        return UsageError(QStringLiteral("-o and --output-dir exclude each other"));
     if (toFile && workbooks.size() > 1)
-        return usageError(QStringLiteral("-o takes one workbook only"));
+        return UsageError(QStringLiteral("-o takes one workbook only"));
     const QString configDir = parser.isSet(options.configDir)
                                   ? parser.value(options.configDir)
                                   : QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
     if (!QFileInfo(configDir).isDir())
-        return usageError(QStringLiteral("--config-dir: no such folder: ") + configDir);
+        return UsageError(QStringLiteral("--config-dir: no such folder: ") + configDir);
 
-    return std::max(convertWorkbooks(workbooks, configDir, now,
+    return std::max(ConvertWorkbooks(workbooks, configDir, now,
                                      toFile ? std::optional(parser.value(options.output)) : std::nullopt,
                                      toDir ? std::optional(parser.value(options.outputDir)) : std::nullopt),
                     expansionStatus);

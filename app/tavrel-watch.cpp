@@ -29,7 +29,7 @@ public:
     {
         QObject::connect(&m_timeMain, &QTimer::timeout, [&core] { core.timeMain_Timer(); });
         QObject::connect(&m_timeWatch, &QTimer::timeout, [&core] { core.timeWatch_Timer(); });
-        m_watcher.setHandler([&core](int folder) { core.WatchFolderChanged(folder); });
+        m_watcher.setHandler([&core](int folder) { core.watchFolderChanged(folder); });
         m_timeMain.start();
         m_timeWatch.start();
     }
@@ -67,19 +67,19 @@ constexpr char ExitStatusText[] = "\nExit status:\n"
                                   "  1  Another program already runs for the program folder.\n"
                                   "  2  Wrong options, or the program folder does not exist.\n";
 
-void print(std::FILE *stream, const QString &text)
+void Print(std::FILE *stream, const QString &text)
 {
     WriteConsoleText(stream, text);
 }
 
-int usageError(const QString &problem)
+int UsageError(const QString &problem)
 {
-    print(stderr, QStringLiteral("tavrel-watch: ") + problem + u'\n' + QLatin1String(UsageLine));
+    Print(stderr, QStringLiteral("tavrel-watch: ") + problem + u'\n' + QLatin1String(UsageLine));
     return 2;
 }
 
 // What the service works with, so its journal shows a wrong folder or a missing file from the first lines on.
-void printStart(const TranslatorCore &core)
+void PrintStart(const TranslatorCore &core)
 {
     QString text = QStringLiteral("tavrel-watch: program folder ") + core.programDir() + u'\n';
     for (int folder = 1; folder <= WatchFolderCount; ++folder) {
@@ -92,13 +92,13 @@ void printStart(const TranslatorCore &core)
         text += QStringLiteral("tavrel-watch: watching folder ") + number + QStringLiteral(": ") +
                 QDir::toNativeSeparators(settings.Path);
         // As the window's caption would say after the folder's first scan.
-        if (const QString problem = FolderListingProblem(settings.Path); !problem.isEmpty())
-            text += QLatin1String(" (") + problem + u')';
+        if (const Failure problem = FolderListingProblem(settings.Path))
+            text += QLatin1String(" (") + problem.reason + u')';
         text += u'\n';
     }
-    for (const QString &notice : core.StartupNotices())
+    for (const QString &notice : core.startupNotices())
         text += QStringLiteral("tavrel-watch: ") + notice + u'\n';
-    print(stdout, text);
+    Print(stdout, text);
 }
 
 } // namespace
@@ -122,28 +122,28 @@ int main(int argc, char *argv[])
         QStringLiteral("DIR"), QCoreApplication::applicationDirPath());
     parser.addOption(programDirOption);
     if (!parser.parse(QCoreApplication::arguments()))
-        return usageError(parser.errorText());
+        return UsageError(parser.errorText());
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
-        print(stdout, parser.helpText() + QLatin1String(ExitStatusText));
+        Print(stdout, parser.helpText() + QLatin1String(ExitStatusText));
         return 0;
     }
     if (parser.isSet(versionOption)) {
-        print(stdout, QStringLiteral("tavrel-watch " TAVREL_VERSION "\n"));
+        Print(stdout, QStringLiteral("tavrel-watch " TAVREL_VERSION "\n"));
         return 0;
     }
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument: ") + parser.positionalArguments().constFirst());
+        return UsageError(QStringLiteral("unexpected argument: ") + parser.positionalArguments().constFirst());
 
     const QString programDirValue = parser.value(programDirOption);
     const QString programDir = QDir(programDirValue).absolutePath();
     if (programDirValue.isEmpty() || !QDir(programDir).exists()) {
-        print(stderr, QStringLiteral("tavrel-watch: no such folder: ") + programDirValue + u'\n');
+        Print(stderr, QStringLiteral("tavrel-watch: no such folder: ") + programDirValue + u'\n');
         return 2;
     }
 
     ProgramFolderLock folderLock(programDir);
     if (const ProgramFolderLockResult locked = folderLock.lock(); !locked) {
-        print(stderr, locked.message + u'\n');
+        Print(stderr, locked.message + u'\n');
         if (locked.status == ProgramFolderLockResult::Status::HeldByAnother)
             return 1; // a failed unit in systemd rather than every conversion done twice
     }
@@ -152,7 +152,7 @@ int main(int argc, char *argv[])
     HeadlessView view;
     TranslatorCore core(programDir, clock, view);
     core.Form_Load();
-    printStart(core);
+    PrintStart(core);
     view.start(core);
 
     // Ticks run to their end, so a stop seen here always falls between two of them.

@@ -259,7 +259,7 @@ void BM_WriteEventFileDurably(benchmark::State &state)
     const EventList events = typicalEvents();
     const QString path = benchDir().filePath(QStringLiteral("typical.TVX"));
     for (auto _ : state) {
-        if (!WriteEventFile(path, events).isEmpty()) {
+        if (WriteEventFile(path, events)) {
             state.SkipWithError("event file not written");
             break;
         }

@@ -1,8 +1,8 @@
 #include "config/Ini.h"
 
-#include "config/SafeFile.h"
 #include "config/TextDecoding.h"
 #include "events/Number.h"
+#include "files/SafeFile.h"
 
 #include <QFile>
 #include <algorithm>
@@ -43,17 +43,17 @@ bool SameName(QStringView a, QStringView b)
     return TrimBlanks(a).compare(TrimBlanks(b), Qt::CaseInsensitive) == 0;
 }
 
-// "" when loaded; otherwise why an existing file cannot be read. A missing file is an empty one.
-QString LoadIni(const QString &path, IniFile &ini)
+// Why an existing file cannot be read; a missing file is an empty one.
+Failure LoadIni(const QString &path, IniFile &ini)
 {
     QFile file(path);
     if (!file.exists())
         return {};
     if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
+        return {file.errorString()};
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return file.errorString();
+        return {file.errorString()};
     ini.hasBom = bytes.startsWith(Utf8Bom);
     const QString text = DecodeConfigText(bytes);
 
@@ -149,7 +149,7 @@ void SetValue(IniFile &ini, const IniEntry &entry)
 QString ReadIniString(const QString &file, const QString &section, const QString &key, const QString &defaultValue)
 {
     IniFile ini;
-    if (LoadIni(file, ini).isEmpty()) {
+    if (!LoadIni(file, ini)) {
         const IniLocation location = Locate(ini, section, key);
         if (location.keyLine >= 0)
             return ValueOf(ini.lines[static_cast<size_t>(location.keyLine)].text);
@@ -157,12 +157,11 @@ QString ReadIniString(const QString &file, const QString &section, const QString
     return defaultValue.left(MaxValueLength);
 }
 
-QString WriteIniStrings(const QString &file, const QList<IniEntry> &entries)
+Failure WriteIniStrings(const QString &file, const QList<IniEntry> &entries)
 {
     IniFile ini;
-    const QString unreadable = LoadIni(file, ini);
-    if (!unreadable.isEmpty())
-        return QStringLiteral("cannot be read: ") + unreadable; // never replace what could not be read
+    if (const Failure unreadable = LoadIni(file, ini)) // never replace what could not be read
+        return {QStringLiteral("cannot be read: ") + unreadable.reason};
     for (const IniEntry &entry : entries)
         SetValue(ini, entry);
 
@@ -172,7 +171,7 @@ QString WriteIniStrings(const QString &file, const QList<IniEntry> &entries)
     return ReplaceWholeFile(file, (ini.hasBom ? Utf8Bom : QByteArray()) + text.toUtf8());
 }
 
-QString WriteIniString(const QString &file, const QString &section, const QString &key, const QString &value)
+Failure WriteIniString(const QString &file, const QString &section, const QString &key, const QString &value)
 {
     return WriteIniStrings(file, {{section, key, value}});
 }

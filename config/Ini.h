@@ -1,5 +1,7 @@
 #pragma once
 
+#include "events/Failure.h"
+
 #include <QList>
 #include <QString>
 
@@ -16,8 +18,7 @@ struct IniEntry {
 
 // Writes each key=value into its section in turn, creating file, section or key as needed; CR and LF in a
 // value become blanks. The file is replaced once, whole or not at all (ReplaceWholeFile), and never when it
-// exists but cannot be read. Returns "" on success, otherwise the reason.
-[[nodiscard]] QString WriteIniStrings(const QString &file, const QList<IniEntry> &entries);
+// exists but cannot be read.
+Failure WriteIniStrings(const QString &file, const QList<IniEntry> &entries);
 // One entry of WriteIniStrings.
-[[nodiscard]] QString WriteIniString(const QString &file, const QString &section, const QString &key,
-                                     const QString &value);
+Failure WriteIniString(const QString &file, const QString &section, const QString &key, const QString &value);

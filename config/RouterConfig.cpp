@@ -168,18 +168,18 @@ QString LoadRouterInputs(const QString &programDir, RouterConfig &config)
 
 void IndexRouterInputs(RouterConfig &config)
 {
-    config.InputIndex.clear();
+    config.inputIndex.clear();
     const auto count = static_cast<int>(config.RouterInputTable.size());
     for (int e = 0; e < count && e <= RouterInputCount; ++e) {
         const QString key = config.RouterInputTable[static_cast<size_t>(e)].Name.toUpper();
-        config.InputIndex.emplace(key, static_cast<int16_t>(e)); // keeps the lowest entry of a name
+        config.inputIndex.emplace(key, static_cast<int16_t>(e)); // keeps the lowest entry of a name
     }
 }
 
 int16_t FindRouterInput(const RouterConfig &config, const QString &name)
 {
     const QString sought = name.toUpper();
-    if (config.InputIndex.empty()) {
+    if (config.inputIndex.empty()) {
         // Never indexed: fall back to the plain scan.
         const auto count = static_cast<int>(config.RouterInputTable.size());
         for (int e = 0; e < count && e <= RouterInputCount; ++e) {
@@ -188,6 +188,6 @@ int16_t FindRouterInput(const RouterConfig &config, const QString &name)
         }
         return 0;
     }
-    const auto found = config.InputIndex.find(sought);
-    return found == config.InputIndex.end() ? 0 : found->second;
+    const auto found = config.inputIndex.find(sought);
+    return found == config.inputIndex.end() ? 0 : found->second;
 }

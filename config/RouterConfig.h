@@ -38,7 +38,7 @@ struct RouterConfig {
     std::array<RouterDestinationEntry, RouterDestinationCount> RouterDestination{};
     std::vector<RouterInputEntry> RouterInputTable = std::vector<RouterInputEntry>(RouterInputCount + 1);
     // Upper-cased name -> lowest entry number, so a look-up is not a scan of 1281 entries per row.
-    std::unordered_map<QString, int16_t, InputNameHash> InputIndex;
+    std::unordered_map<QString, int16_t, InputNameHash> inputIndex;
     // RT-IN1.LST was read: a source missing from the table is then worth a word for each row that uses it.
     bool InputsRead = false;
 };
@@ -51,7 +51,7 @@ QString LoadRouterDestinations(const QString &programDir, RouterConfig &config);
 // was read, otherwise "RT-IN1.LST not found in DIR: sources not matched, input 0 used" or "RT-IN1.LST cannot be
 // read: REASON: sources not matched, input 0 used".
 QString LoadRouterInputs(const QString &programDir, RouterConfig &config);
-// Rebuilds InputIndex from RouterInputTable; LoadRouterInputs calls it.
+// Rebuilds inputIndex from RouterInputTable; LoadRouterInputs calls it.
 void IndexRouterInputs(RouterConfig &config);
 // The lowest entry whose name equals name without regard to case (no trimming); 0 when none does.
 int16_t FindRouterInput(const RouterConfig &config, const QString &name);

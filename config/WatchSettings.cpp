@@ -26,7 +26,7 @@ void LoadWatchSettings(const QString &programDir, WatchSettingsTable &table)
     }
 }
 
-QString SaveWatchSettings(const QString &programDir, const WatchSettingsTable &table)
+Failure SaveWatchSettings(const QString &programDir, const WatchSettingsTable &table)
 {
     QList<IniEntry> entries;
     for (int folder = 1; folder <= WatchFolderCount; ++folder) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "events/Failure.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -23,8 +25,8 @@ inline QString TranslatorIniPath(const QString &programDir)
 // Fills slots 1 and 2 from Translator.ini in the program folder; missing values take their defaults.
 void LoadWatchSettings(const QString &programDir, WatchSettingsTable &table);
 // Writes all six keys of slots 1 and 2 in one replacement of the file, so a failed save leaves it as it was;
-// no other key or section is touched. Returns "" on success, otherwise the reason.
-[[nodiscard]] QString SaveWatchSettings(const QString &programDir, const WatchSettingsTable &table);
+// no other key or section is touched.
+Failure SaveWatchSettings(const QString &programDir, const WatchSettingsTable &table);
 
 // The platform's root folder with its separator: "C:\" on Windows, "/" elsewhere.
 QString DefaultWatchPath();

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString before = ReadIniString(file, section, key, fallback);
     FuzzCheck(before.size() <= 254, "a value read is at most 254 characters");
 
-    if (!WriteIniString(file, section, key, value).isEmpty())
+    if (WriteIniString(file, section, key, value))
         return 0; // nothing written, nothing to read back
     const QString after = ReadIniString(file, section, key, fallback);
     FuzzCheck(after.size() <= 254, "a value read is at most 254 characters");

@@ -1,8 +1,8 @@
 #include "output/EventFile.h"
 
-#include "config/SafeFile.h"
 #include "events/DateValue.h"
 #include "events/Number.h"
+#include "files/SafeFile.h"
 
 #include <cmath>
 #include <string>
@@ -10,22 +10,22 @@
 namespace {
 
 // The file is built in a std::string: appending a character there is inlined, unlike QByteArray's.
-void appendInteger(std::string &out, long long value, int width = 0)
+void AppendInteger(std::string &out, long long value, int width = 0)
 {
     char buffer[48];
     out.append(buffer, WriteInteger(buffer, value, width));
 }
 
-void appendByteCodes(std::string &out, const QString &text)
+void AppendByteCodes(std::string &out, const QString &text)
 {
     bool first = true;
     for (const QChar unit : text) {
         if (!first)
             out += '-';
         first = false;
-        appendInteger(out, unit.cell());
+        AppendInteger(out, unit.cell());
         out += '-';
-        appendInteger(out, unit.row());
+        AppendInteger(out, unit.row());
     }
 }
 
@@ -56,13 +56,13 @@ public:
         separate();
         m_out += '"';
         m_out += marker;
-        appendByteCodes(m_out, value);
+        AppendByteCodes(m_out, value);
         m_out += '"';
     }
     void integer(int value)
     {
         separate();
-        appendInteger(m_out, value);
+        AppendInteger(m_out, value);
     }
     void boolean(bool value)
     {
@@ -74,7 +74,7 @@ public:
         separate();
         if (value == std::trunc(value) && std::abs(value) < 1e15)
             // Below 1e15 a whole number's %.15G form is all its digits, which the integer conversion gives faster.
-            appendInteger(m_out, static_cast<long long>(value));
+            AppendInteger(m_out, static_cast<long long>(value));
         else
             m_out += FormatNumber(value).toStdString();
     }
@@ -83,11 +83,11 @@ public:
         separate();
         const QDate day = SerialToDate(serial);
         m_out += '#';
-        appendInteger(m_out, day.year(), 4);
+        AppendInteger(m_out, day.year(), 4);
         m_out += '-';
-        appendInteger(m_out, day.month(), 2);
+        AppendInteger(m_out, day.month(), 2);
         m_out += '-';
-        appendInteger(m_out, day.day(), 2);
+        AppendInteger(m_out, day.day(), 2);
         m_out += '#';
     }
     void weekdays(const WeekdayFlags &flags)
@@ -113,7 +113,7 @@ private:
     bool m_first = true;
 };
 
-void writeCommon(LineWriter &line, const SectionEntry &entry)
+void WriteCommon(LineWriter &line, const SectionEntry &entry)
 {
     line.boolean(entry.Enabled);
     line.integer(entry.EntryKind);
@@ -124,7 +124,7 @@ void writeCommon(LineWriter &line, const SectionEntry &entry)
     line.weekdays(entry.DayFlags);
 }
 
-void writeHeader(LineWriter &line, const EventRecord &event)
+void WriteHeader(LineWriter &line, const EventRecord &event)
 {
     line.date(event.Date1);
     line.date(event.Date2);
@@ -139,9 +139,9 @@ void writeHeader(LineWriter &line, const EventRecord &event)
     line.end();
 }
 
-void writeEntry(LineWriter &line, const Section1Entry &entry)
+void WriteEntry(LineWriter &line, const Section1Entry &entry)
 {
-    writeCommon(line, entry);
+    WriteCommon(line, entry);
     for (const QString *name : {&entry.Name1, &entry.Name2, &entry.Name3, &entry.Name4, &entry.Name5, &entry.Name6,
                                 &entry.Name7, &entry.Name8})
         line.byteCodes(*name);
@@ -160,9 +160,9 @@ void writeEntry(LineWriter &line, const Section1Entry &entry)
     line.end();
 }
 
-void writeEntry(LineWriter &line, const Section2Entry &entry)
+void WriteEntry(LineWriter &line, const Section2Entry &entry)
 {
-    writeCommon(line, entry);
+    WriteCommon(line, entry);
     line.integer(entry.Int1);
     line.integer(entry.Int2);
     line.integer(entry.Int3);
@@ -171,9 +171,9 @@ void writeEntry(LineWriter &line, const Section2Entry &entry)
     line.end();
 }
 
-void writeEntry(LineWriter &line, const Section3Entry &entry)
+void WriteEntry(LineWriter &line, const Section3Entry &entry)
 {
-    writeCommon(line, entry);
+    WriteCommon(line, entry);
     line.integer(entry.Int1);
     line.integer(entry.RouterInput);
     line.integer(entry.RouterOutput);
@@ -184,9 +184,9 @@ void writeEntry(LineWriter &line, const Section3Entry &entry)
     line.end();
 }
 
-void writeEntry(LineWriter &line, const Section4Entry &entry)
+void WriteEntry(LineWriter &line, const Section4Entry &entry)
 {
-    writeCommon(line, entry);
+    WriteCommon(line, entry);
     line.integer(entry.Int1);
     line.byteCodes(entry.Text1);
     line.integer(entry.Int2);
@@ -194,18 +194,18 @@ void writeEntry(LineWriter &line, const Section4Entry &entry)
     line.end();
 }
 
-void writeEntry(LineWriter &line, const Section5Entry &entry)
+void WriteEntry(LineWriter &line, const Section5Entry &entry)
 {
-    writeCommon(line, entry);
+    WriteCommon(line, entry);
     line.integer(entry.Int1);
     line.integer(entry.Int2);
     line.integer(entry.Int3);
     line.end();
 }
 
-void writeEntry(LineWriter &line, const Section6Entry &entry)
+void WriteEntry(LineWriter &line, const Section6Entry &entry)
 {
-    writeCommon(line, entry);
+    WriteCommon(line, entry);
     line.integer(entry.Int1);
     for (const bool flag : {entry.Flag1, entry.Flag2, entry.Flag3, entry.Flag4})
         line.boolean(flag);
@@ -222,23 +222,23 @@ void writeEntry(LineWriter &line, const Section6Entry &entry)
 }
 
 // Entries 1.. of a section; entry 0 is never written.
-template <typename Entry, size_t Size> void writeEntries(LineWriter &line, const std::array<Entry, Size> &entries)
+template <typename Entry, size_t Size> void WriteEntries(LineWriter &line, const std::array<Entry, Size> &entries)
 {
     for (size_t n = 1; n < Size; ++n)
-        writeEntry(line, entries[n]);
+        WriteEntry(line, entries[n]);
 }
 
 // The 13 lines of one event.
-void writeEvent(std::string &out, const EventRecord &event)
+void WriteEvent(std::string &out, const EventRecord &event)
 {
     LineWriter line(out);
-    writeHeader(line, event);
-    writeEntries(line, event.Section1);
-    writeEntries(line, event.Section2);
-    writeEntries(line, event.Section3);
-    writeEntry(line, event.Section4);
-    writeEntry(line, event.Section5);
-    writeEntries(line, event.Section6);
+    WriteHeader(line, event);
+    WriteEntries(line, event.Section1);
+    WriteEntries(line, event.Section2);
+    WriteEntries(line, event.Section3);
+    WriteEntry(line, event.Section4);
+    WriteEntry(line, event.Section5);
+    WriteEntries(line, event.Section6);
 }
 
 } // namespace
@@ -252,7 +252,7 @@ QString EventFileName(const QString &workbookName)
 QString TextToByteCodes(const QString &text)
 {
     std::string codes;
-    appendByteCodes(codes, text);
+    AppendByteCodes(codes, text);
     return QString::fromLatin1(codes.data(), qsizetype(codes.size()));
 }
 
@@ -263,13 +263,14 @@ QByteArray RenderEventFile(const EventList &events)
     out += "DWX300\r\n";
     for (const EventRecord &event : events.slots()) {
         if (!Trimmed(event.EventKey).isEmpty())
-            writeEvent(out, event);
+            WriteEvent(out, event);
     }
     return QByteArray(out.data(), qsizetype(out.size()));
 }
 
-QString WriteEventFile(const QString &path, const EventList &events)
+Failure WriteEventFile(const QString &path, const EventList &events)
 {
-    const QString reason = ReplaceWholeFile(path, RenderEventFile(events));
-    return reason.isEmpty() ? reason : QStringLiteral("cannot write %1: %2").arg(path, reason);
+    if (const Failure failure = ReplaceWholeFile(path, RenderEventFile(events)))
+        return {QStringLiteral("cannot write %1: %2").arg(path, failure.reason)};
+    return {};
 }

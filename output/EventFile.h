@@ -1,6 +1,7 @@
 #pragma once
 
 #include "events/EventList.h"
+#include "events/Failure.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,5 +18,5 @@ QString TextToByteCodes(const QString &text);
 QByteArray RenderEventFile(const EventList &events);
 
 // Writes the event file whole or not at all (ReplaceWholeFile): an existing file is replaced only by a complete
-// new one. Returns "" on success, otherwise "cannot write PATH: REASON"; nothing is left behind.
-[[nodiscard]] QString WriteEventFile(const QString &path, const EventList &events);
+// new one. The reason is "cannot write PATH: REASON"; nothing is left behind.
+Failure WriteEventFile(const QString &path, const EventList &events);

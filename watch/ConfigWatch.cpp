@@ -17,7 +17,7 @@ bool TranslatorCore::ConfigFileState::operator==(const ConfigFileState &other) c
            times.LastWriteTime == other.times.LastWriteTime;
 }
 
-TranslatorCore::ConfigFileState TranslatorCore::ConfigStateOf(const QString &path)
+TranslatorCore::ConfigFileState TranslatorCore::configStateOf(const QString &path)
 {
     ConfigFileState state;
     const QFileInfo info(path);
@@ -30,16 +30,16 @@ TranslatorCore::ConfigFileState TranslatorCore::ConfigStateOf(const QString &pat
     return state;
 }
 
-void TranslatorCore::RememberConfigFiles()
+void TranslatorCore::rememberConfigFiles()
 {
     for (size_t i = 0; i < ConfigFileNames.size(); ++i)
-        m_configAtStart[i] = ConfigStateOf(m_programDir + u'/' + ConfigFileNames[i]);
+        m_configAtStart[i] = configStateOf(m_programDir + u'/' + ConfigFileNames[i]);
     m_configChanged = {};
     m_changeNotices.clear();
     m_configLooked = false;
 }
 
-void TranslatorCore::CheckConfigFiles()
+void TranslatorCore::checkConfigFiles()
 {
     const QDateTime now = m_clock.now();
     const qint64 ms = now.toMSecsSinceEpoch();
@@ -48,7 +48,7 @@ void TranslatorCore::CheckConfigFiles()
     m_configLooked = true;
     m_configLookedAt = ms;
     for (size_t i = 0; i < ConfigFileNames.size(); ++i) {
-        if (m_configChanged[i] || ConfigStateOf(m_programDir + u'/' + ConfigFileNames[i]) == m_configAtStart[i])
+        if (m_configChanged[i] || configStateOf(m_programDir + u'/' + ConfigFileNames[i]) == m_configAtStart[i])
             continue;
         m_configChanged[i] = true;
         const QString notice =

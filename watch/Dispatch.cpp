@@ -21,23 +21,23 @@ qint64 MSecsSinceEpoch(uint64_t fileTime)
 
 } // namespace
 
-void TranslatorCore::ReportNotMade(int16_t folder, const QString &fileName, const QString &reason)
+void TranslatorCore::reportNotMade(int16_t folder, const QString &fileName, const Failure &failure)
 {
-    if (const auto message = m_failureStreaks[FolderFileKey{folder, fileName}].failed(fileName, reason, m_clock.now()))
-        Log(folder, *message);
-    ShowNotMade(folder, fileName, reason);
+    if (const auto message = m_failureStreaks[FolderFileKey{folder, fileName}].failed(fileName, failure, m_clock.now()))
+        log(folder, *message);
+    showNotMade(folder, fileName, failure);
 }
 
-void TranslatorCore::ShowNotMade(int16_t folder, const QString &fileName, const QString &reason)
+void TranslatorCore::showNotMade(int16_t folder, const QString &fileName, const Failure &failure)
 {
     PanelState state = m_panels[folder];
-    state.LastFile = fileName + QLatin1String(" not made");
-    state.LastFailure = reason;
-    state.LastWarnings.clear();
+    state.lastFile = fileName + QLatin1String(" not made");
+    state.lastFailure = failure;
+    state.lastWarnings.clear();
     setPanel(folder, state);
 }
 
-TranslatorCore::WorkbookSignature TranslatorCore::SignatureOf(const QString &path)
+TranslatorCore::WorkbookSignature TranslatorCore::signatureOf(const QString &path)
 {
     WorkbookSignature signature;
     signature.path = path;
@@ -54,19 +54,19 @@ void TranslatorCore::timeWatch_Timer()
     for (size_t i = 0; i < m_queue.size(); ++i) {
         if (m_queue[i].Pending && m_queue[i].FileName.size() > 4) {
             const ConversionRequest request = m_queue[i];
-            if (!WorkbookSettled(request))
+            if (!workbookSettled(request))
                 continue;
-            const bool savedMeanwhile = request.Folder >= 1 && request.Folder <= WatchFolderCount && Convert(request);
-            FreeRequest(i);
+            const bool savedMeanwhile = request.Folder >= 1 && request.Folder <= WatchFolderCount && convert(request);
+            freeRequest(i);
             // Its event file is newer than that save, so the scan would take the workbook for converted.
             if (savedMeanwhile)
-                Enqueue(request.Folder, request.FileName);
+                enqueue(request.Folder, request.FileName);
             return;
         }
     }
 }
 
-bool TranslatorCore::WorkbookSettled(const ConversionRequest &request)
+bool TranslatorCore::workbookSettled(const ConversionRequest &request)
 {
     const FolderFileKey key{request.Folder, request.FileName};
     if (request.Folder < 1 || request.Folder > WatchFolderCount || m_settings[request.Folder].Format != 0 ||
@@ -75,7 +75,7 @@ bool TranslatorCore::WorkbookSettled(const ConversionRequest &request)
         return true;
     }
     const WorkbookSignature signature =
-        SignatureOf(WithTrailingSeparator(m_settings[request.Folder].Path) + request.FileName);
+        signatureOf(WithTrailingSeparator(m_settings[request.Folder].Path) + request.FileName);
     const qint64 now = m_clock.now().toMSecsSinceEpoch();
     // A local write sets the last-write time, which tells exactly when the copy last wrote. A time ahead of the
     // clock (another machine's), a change under an old time (a copy that keeps the source's) and a present file
@@ -96,7 +96,7 @@ bool TranslatorCore::WorkbookSettled(const ConversionRequest &request)
     return true;
 }
 
-bool TranslatorCore::Convert(const ConversionRequest &request)
+bool TranslatorCore::convert(const ConversionRequest &request)
 {
     const auto &settings = m_settings[request.Folder];
     const QString folderPath = WithTrailingSeparator(settings.Path);
@@ -108,7 +108,7 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
     // A workbook the reader gave up on is not read again, nor logged, until it is saved again.
     WorkbookSignature signature;
     if (settings.Format == 0) {
-        signature = SignatureOf(folderPath + request.FileName);
+        signature = signatureOf(folderPath + request.FileName);
         const auto known = m_unreadableWorkbooks.constFind(key);
         if (known != m_unreadableWorkbooks.cend() && *known == signature)
             return false;
@@ -118,7 +118,7 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
     const bool quiet = m_failureStreaks.contains(key);
     const QString makeMessage = QStringLiteral("Make TVX File for : ") + request.FileName;
     if (!quiet)
-        Log(request.Folder, makeMessage);
+        log(request.Folder, makeMessage);
     m_events.Reset();
     QStringList rowNotes;
     if (settings.Format == 0) {
@@ -127,35 +127,34 @@ bool TranslatorCore::Convert(const ConversionRequest &request)
             // Writing now would put an empty event file over a good one.
             m_unreadableWorkbooks.insert(key, signature);
             m_failedWrites.remove(key);
-            ReportNotMade(request.Folder, request.FileName, reason);
+            reportNotMade(request.Folder, request.FileName, Failure{reason});
             return false;
         }
         m_unreadableWorkbooks.remove(key);
     }
 
     const QString eventFileName = EventFileName(request.FileName);
-    const QString reason = WriteEventFile(folderPath + eventFileName, m_events);
-    if (!reason.isEmpty()) {
+    if (const Failure failure = WriteEventFile(folderPath + eventFileName, m_events)) {
         m_failedWrites.insert(key, m_clock.now().toMSecsSinceEpoch());
-        ReportNotMade(request.Folder, request.FileName, reason);
+        reportNotMade(request.Folder, request.FileName, failure);
         return false;
     }
 
     // Row lines describe the event file, so they are logged only once it is written.
     if (quiet)
-        Log(request.Folder, makeMessage);
+        log(request.Folder, makeMessage);
     for (const QString &note : std::as_const(rowNotes))
-        Log(request.Folder, note);
+        log(request.Folder, note);
     if (quiet)
-        Log(request.Folder, m_failureStreaks.take(key).madeMessage(request.FileName));
+        log(request.Folder, m_failureStreaks.take(key).madeMessage(request.FileName));
     m_failedWrites.remove(key);
 
     PanelState state = m_panels[request.Folder];
-    state.LastFile = eventFileName + QLatin1String("  ") + ClockTime(m_clock.now().time());
+    state.lastFile = eventFileName + QLatin1String("  ") + ClockTime(m_clock.now().time());
     if (const QString summary = RowNotesSummary(rowNotes); !summary.isEmpty())
-        state.LastFile += QLatin1String("  ") + summary;
-    state.LastFailure.clear();
-    state.LastWarnings = rowNotes.join(u'\n');
+        state.lastFile += QLatin1String("  ") + summary;
+    state.lastFailure = {};
+    state.lastWarnings = rowNotes.join(u'\n');
     setPanel(request.Folder, state);
-    return settings.Format == 0 && SignatureOf(signature.path) != signature;
+    return settings.Format == 0 && signatureOf(signature.path) != signature;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "events/Failure.h"
+
 #include <QDateTime>
 #include <QString>
 #include <optional>
@@ -15,13 +17,13 @@ public:
     static constexpr qint64 MaxReportGap = 60 * 60 * 1000;
 
     // Counts one failed attempt at now; returns the log message it calls for, if any.
-    std::optional<QString> failed(const QString &fileName, const QString &reason, const QDateTime &now);
+    std::optional<QString> failed(const QString &fileName, const Failure &failure, const QDateTime &now);
     // The log message for the first success after the failures counted.
     QString madeMessage(const QString &fileName) const;
     int attempts() const { return m_attempts; }
 
 private:
-    QString m_reason;
+    Failure m_failure;
     int m_attempts = 0;
     QDateTime m_since;
     qint64 m_nextReport = 0; // ms since 1970
@@ -31,4 +33,4 @@ private:
 // "14:05:33": the time shown beside the last event file made, and since when a workbook fails.
 QString ClockTime(const QTime &time);
 // "TVX File not made for : NAME (REASON)".
-QString NotMadeMessage(const QString &fileName, const QString &reason);
+QString NotMadeMessage(const QString &fileName, const Failure &failure);

@@ -98,12 +98,9 @@ void SortInto(KeyedNames &keyed, QStringList &names)
 
 } // namespace
 
-QString FolderListingProblem(const QString &folderPath)
+Failure FolderListingProblem(const QString &folderPath)
 {
-    QStringList names;
-    QString problem;
-    ListFolderFiles(WithTrailingSeparator(folderPath), QStringLiteral("*"), names, &problem);
-    return problem;
+    return ListFolderFiles(WithTrailingSeparator(folderPath), QStringLiteral("*")).failure;
 }
 
 bool MatchesWildcard(const QString &name, const QString &pattern)
@@ -114,21 +111,24 @@ bool MatchesWildcard(const QString &name, const QString &pattern)
 
 #ifdef _WIN32
 
-bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringList &names, QString *problem)
+namespace {
+
+Failure ListingFailure(DWORD error)
 {
-    names.clear();
-    const auto report = [problem](DWORD error) {
-        if (problem)
-            *problem = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY ||
-                               error == ERROR_INVALID_NAME
-                           ? QStringLiteral("folder not found")
-                           : QStringLiteral("folder cannot be read: ") + qt_error_string(static_cast<int>(error));
-    };
-    if (problem)
-        problem->clear();
+    return {error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY ||
+                    error == ERROR_INVALID_NAME
+                ? QStringLiteral("folder not found")
+                : QStringLiteral("folder cannot be read: ") + qt_error_string(static_cast<int>(error))};
+}
+
+} // namespace
+
+FolderListing ListFolderFiles(const QString &folderPath, const QString &pattern)
+{
+    FolderListing listing;
     if (folderPath.isEmpty()) {
-        report(ERROR_PATH_NOT_FOUND);
-        return true;
+        listing.failure = ListingFailure(ERROR_PATH_NOT_FOUND);
+        return listing;
     }
     QString query = folderPath;
     if (!query.endsWith(u'\\') && !query.endsWith(u'/'))
@@ -141,8 +141,8 @@ bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringL
     if (find == INVALID_HANDLE_VALUE) {
         // A drive's root with nothing in it has not even "." and "..".
         if (const DWORD error = GetLastError(); error != ERROR_FILE_NOT_FOUND)
-            report(error);
-        return true;
+            listing.failure = ListingFailure(error);
+        return listing;
     }
 
     const QString upperPattern = pattern.toUpper();
@@ -161,80 +161,92 @@ bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringL
     } while (FindNextFileW(find, &found));
     const DWORD error = GetLastError();
     FindClose(find);
-    const bool complete = error == ERROR_NO_MORE_FILES;
-    if (!complete)
-        report(error);
-    SortInto(keyed, names);
-    return complete;
+    listing.complete = error == ERROR_NO_MORE_FILES;
+    if (!listing.complete)
+        listing.failure = ListingFailure(error);
+    SortInto(keyed, listing.names);
+    return listing;
 }
 
 #else
 
-bool ListFolderFiles(const QString &folderPath, const QString &pattern, QStringList &names, QString *problem)
+namespace {
+
+Failure ListingFailure(int error)
 {
-    names.clear();
-    const auto report = [problem](int error) {
-        if (problem)
-            *problem = error == ENOENT || error == ENOTDIR
-                           ? QStringLiteral("folder not found")
-                           : QStringLiteral("folder cannot be read: ") + qt_error_string(error);
-    };
-    if (problem)
-        problem->clear();
+    return {error == ENOENT || error == ENOTDIR ? QStringLiteral("folder not found")
+                                                : QStringLiteral("folder cannot be read: ") + qt_error_string(error)};
+}
+
+// Adds the entry to keyed when it is a plain file, neither hidden nor an office lock file, whose name matches.
+void KeepIfMatching(const QByteArray &folder, const dirent &entry, const QString &pattern, const QString &upperPattern,
+                    KeyedNames &keyed)
+{
+    const char *bytes = entry.d_name;
+    if (bytes[0] == '.' || (bytes[0] == '~' && bytes[1] == '$'))
+        return;
+    // Most names are ASCII: they are matched and upper-cased without Unicode tables, with the same result.
+    if (const std::string_view text(bytes); IsAscii(text)) {
+        const auto size = static_cast<qsizetype>(text.size());
+        if (!MatchesUpperWildcard(
+                size, [bytes](qsizetype i) { return QChar(AsciiUpper(bytes[i])); }, upperPattern) ||
+            !IsPlainFile(folder, entry))
+            return;
+        QString name(size, Qt::Uninitialized), key(size, Qt::Uninitialized);
+        QChar *const nameUnits = name.data();
+        QChar *const keyUnits = key.data();
+        for (qsizetype i = 0; i < size; ++i) {
+            nameUnits[i] = QLatin1Char(bytes[i]);
+            keyUnits[i] = QLatin1Char(AsciiUpper(bytes[i]));
+        }
+        keyed.emplace_back(std::move(key), std::move(name));
+        return;
+    }
+    QString name = QFile::decodeName(bytes);
+    if (!MatchesWildcard(name, pattern) || !IsPlainFile(folder, entry))
+        return;
+    QString key = name.toUpper();
+    keyed.emplace_back(std::move(key), std::move(name));
+}
+
+// Reads dir to its end into keyed; the errno that broke the reading off, 0 when it reached the end.
+int ReadMatchingEntries(DIR *dir, const QByteArray &folder, const QString &pattern, KeyedNames &keyed)
+{
+    const QString upperPattern = pattern.toUpper();
+    for (;;) {
+        errno = 0;
+        const dirent *entry = readdir(dir);
+        if (!entry)
+            return errno;
+        KeepIfMatching(folder, *entry, pattern, upperPattern, keyed);
+    }
+}
+
+} // namespace
+
+FolderListing ListFolderFiles(const QString &folderPath, const QString &pattern)
+{
+    FolderListing listing;
     if (folderPath.isEmpty()) {
-        report(ENOENT);
-        return true;
+        listing.failure = ListingFailure(ENOENT);
+        return listing;
     }
     QByteArray folder = QFile::encodeName(folderPath);
     if (!folder.endsWith('/'))
         folder += '/';
     DIR *dir = opendir(folder.constData());
     if (!dir) {
-        report(errno);
-        return true;
+        listing.failure = ListingFailure(errno);
+        return listing;
     }
-
-    const QString upperPattern = pattern.toUpper();
     KeyedNames keyed;
-    bool complete = true;
-    for (;;) {
-        errno = 0;
-        const dirent *entry = readdir(dir);
-        if (!entry) {
-            complete = errno == 0;
-            if (!complete)
-                report(errno);
-            break;
-        }
-        if (entry->d_name[0] == '.' || (entry->d_name[0] == '~' && entry->d_name[1] == '$'))
-            continue;
-        // Most names are ASCII: they are matched and upper-cased without Unicode tables, with the same result.
-        const char *bytes = entry->d_name;
-        if (const std::string_view text(bytes); IsAscii(text)) {
-            const auto size = static_cast<qsizetype>(text.size());
-            if (!MatchesUpperWildcard(
-                    size, [bytes](qsizetype i) { return QChar(AsciiUpper(bytes[i])); }, upperPattern) ||
-                !IsPlainFile(folder, *entry))
-                continue;
-            QString name(size, Qt::Uninitialized), key(size, Qt::Uninitialized);
-            QChar *const nameUnits = name.data();
-            QChar *const keyUnits = key.data();
-            for (qsizetype i = 0; i < size; ++i) {
-                nameUnits[i] = QLatin1Char(bytes[i]);
-                keyUnits[i] = QLatin1Char(AsciiUpper(bytes[i]));
-            }
-            keyed.emplace_back(std::move(key), std::move(name));
-            continue;
-        }
-        QString name = QFile::decodeName(bytes);
-        if (!MatchesWildcard(name, pattern) || !IsPlainFile(folder, *entry))
-            continue;
-        QString key = name.toUpper();
-        keyed.emplace_back(std::move(key), std::move(name));
-    }
+    const int error = ReadMatchingEntries(dir, folder, pattern, keyed);
     closedir(dir);
-    SortInto(keyed, names);
-    return complete;
+    listing.complete = error == 0;
+    if (!listing.complete)
+        listing.failure = ListingFailure(error);
+    SortInto(keyed, listing.names);
+    return listing;
 }
 
 #endif

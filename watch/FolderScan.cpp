@@ -16,13 +16,12 @@ QString PairingKey(const QString &fileName)
 // Fills list from entry 0 with the folder's names, growing it by whole blocks; the count is stored only for a
 // listing that completed.
 void ListInto(std::vector<FolderFileEntry> &list, int32_t &count, const QString &folderPath, const QString &pattern,
-              QString &problem)
+              Failure &failure)
 {
-    QStringList names;
-    QString listingProblem;
-    const bool complete = ListFolderFiles(folderPath, pattern, names, &listingProblem);
-    if (problem.isEmpty())
-        problem = listingProblem;
+    FolderListing listing = ListFolderFiles(folderPath, pattern);
+    QStringList &names = listing.names;
+    if (!failure)
+        failure = listing.failure;
     const size_t found = static_cast<size_t>(names.size());
     if (list.size() < found) {
         // All the blocks needed at once, so the entries are moved only once.
@@ -33,7 +32,7 @@ void ListInto(std::vector<FolderFileEntry> &list, int32_t &count, const QString 
         list[i].Listed = true;
         list[i].FileName = std::move(names[static_cast<qsizetype>(i)]);
     }
-    if (complete)
+    if (listing.complete)
         count = static_cast<int32_t>(found);
 }
 
@@ -63,7 +62,7 @@ void TranslatorCore::ScanSelectFolder()
     m_spreadsheets.assign(ListBlock + 1, FolderFileEntry{});
     m_eventFiles.assign(ListBlock + 1, FolderFileEntry{});
     m_eventFilesByPrefix.clear();
-    m_listingProblem.clear();
+    m_listingFailure = {};
     m_scanState = 1;
 }
 
@@ -72,12 +71,12 @@ void TranslatorCore::ListSpreadsheets(int16_t folder)
     const auto &settings = m_settings[folder];
     if (settings.Path.isEmpty()) {
         m_spreadsheetCount[folder] = 0;
-        m_listingProblem = QStringLiteral("folder not found");
+        m_listingFailure = {QStringLiteral("folder not found")};
         return;
     }
     const QString pattern = settings.Format == 0 ? QStringLiteral("*.XLSX") : QStringLiteral("*.TXT");
     ListInto(m_spreadsheets, m_spreadsheetCount[folder], WithTrailingSeparator(settings.Path), pattern,
-             m_listingProblem);
+             m_listingFailure);
 }
 
 void TranslatorCore::ListEventFiles(int16_t folder)
@@ -85,14 +84,14 @@ void TranslatorCore::ListEventFiles(int16_t folder)
     const auto &settings = m_settings[folder];
     if (settings.Path.isEmpty()) {
         m_eventFileCount[folder] = 0;
-        m_listingProblem = QStringLiteral("folder not found");
+        m_listingFailure = {QStringLiteral("folder not found")};
         return;
     }
     ListInto(m_eventFiles, m_eventFileCount[folder], WithTrailingSeparator(settings.Path), QStringLiteral("*.TVX"),
-             m_listingProblem);
+             m_listingFailure);
 }
 
-bool TranslatorCore::ReadTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes)
+bool TranslatorCore::readTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes)
 {
     // An empty Path would make the names relative to the working folder; such entries keep zero times.
     const QString folderPath = WithTrailingSeparator(m_settings[m_scanFolder].Path);
@@ -111,7 +110,7 @@ bool TranslatorCore::ReadTimesStep(std::vector<FolderFileEntry> &list, bool inde
     return end == list.size();
 }
 
-bool TranslatorCore::ScanMatchStep()
+bool TranslatorCore::scanMatchStep()
 {
     const size_t end = std::min(m_spreadsheets.size(), static_cast<size_t>(m_scanIndex) + MatchesPerTick);
     for (size_t i = static_cast<size_t>(m_scanIndex); i < end; ++i) {
@@ -132,34 +131,34 @@ bool TranslatorCore::ScanMatchStep()
     return end == m_spreadsheets.size();
 }
 
-void TranslatorCore::ScanQueueStep()
+void TranslatorCore::scanQueueStep()
 {
     for (const FolderFileEntry &entry : m_spreadsheets) {
-        if (entry.Matched || entry.FileName.size() < 5 || !RetryDue(FolderFileKey{m_scanFolder, entry.FileName}))
+        if (entry.Matched || entry.FileName.size() < 5 || !retryDue(FolderFileKey{m_scanFolder, entry.FileName}))
             continue;
-        Enqueue(m_scanFolder, entry.FileName);
+        enqueue(m_scanFolder, entry.FileName);
     }
 
     PanelState state = m_panels[m_scanFolder];
-    state.FrameCaption = QStringLiteral("Watch Folder ") + FormatInteger(m_scanFolder) + QLatin1String("  (");
-    if (!m_listingProblem.isEmpty()) {
+    state.frameCaption = QStringLiteral("Watch Folder ") + FormatInteger(m_scanFolder) + QLatin1String("  (");
+    if (m_listingFailure) {
         // Counts of a folder that could not be listed would read as an empty folder.
-        state.FrameCaption += m_listingProblem + u')';
+        state.frameCaption += m_listingFailure.reason + u')';
     } else {
-        state.FrameCaption += FormatInteger(m_spreadsheetCount[m_scanFolder]) + QLatin1String(" XLS Files) (") +
+        state.frameCaption += FormatInteger(m_spreadsheetCount[m_scanFolder]) + QLatin1String(" XLS Files) (") +
                               FormatInteger(m_eventFileCount[m_scanFolder]) + QLatin1String(" TVX Files)");
     }
     setPanel(m_scanFolder, state);
 }
 
-bool TranslatorCore::RetryDue(const FolderFileKey &key) const
+bool TranslatorCore::retryDue(const FolderFileKey &key) const
 {
     const auto failed = m_failedWrites.constFind(key);
     return failed == m_failedWrites.cend() || !m_scanForChange ||
            m_clock.now().toMSecsSinceEpoch() - *failed >= ScanPauseInterval;
 }
 
-void TranslatorCore::Enqueue(int16_t folder, const QString &fileName)
+void TranslatorCore::enqueue(int16_t folder, const QString &fileName)
 {
     // A request pending for the same folder and name is kept; otherwise the lowest free entry is filled, as
     // a walk from entry 0 would choose, and the queue grows only when none is free.
@@ -178,7 +177,7 @@ void TranslatorCore::Enqueue(int16_t folder, const QString &fileName)
     ++m_freeHint;
 }
 
-void TranslatorCore::FreeRequest(size_t index)
+void TranslatorCore::freeRequest(size_t index)
 {
     ConversionRequest &request = m_queue[index];
     if (request.Pending)

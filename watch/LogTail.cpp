@@ -9,7 +9,7 @@ LogRead LogTail::readNew(qint64 maxBytes)
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (QFileInfo::exists(m_path))
-            result.error = QStringLiteral("cannot read ") + m_path + QStringLiteral(": ") + file.errorString();
+            result.failure = {QStringLiteral("cannot read ") + m_path + QStringLiteral(": ") + file.errorString()};
         else
             result.restarted = m_offset > 0;
         m_offset = 0;
@@ -23,7 +23,7 @@ LogRead LogTail::readNew(qint64 maxBytes)
     if (size == m_offset)
         return result;
     if (!file.seek(m_offset)) {
-        result.error = QStringLiteral("cannot read ") + m_path + QStringLiteral(": ") + file.errorString();
+        result.failure = {QStringLiteral("cannot read ") + m_path + QStringLiteral(": ") + file.errorString()};
         return result;
     }
     const QByteArray bytes = file.read(maxBytes);

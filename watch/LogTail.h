@@ -1,5 +1,6 @@
 #pragma once
 
+#include "events/Failure.h"
 #include "watch/LogLines.h"
 
 #include <QString>
@@ -12,8 +13,8 @@ struct [[nodiscard]] LogRead {
     std::vector<LogLineKind> kinds; // one per line
     bool restarted = false;         // the file became shorter than what was read: lines start again from its top
     bool more = false;              // more was written than one read takes; the next read goes on
-    QString error;                  // why the file could not be read; a file not written yet is no error
-    bool ok() const { return error.isEmpty(); }
+    Failure failure;                // why the file could not be read; a file not written yet is no failure
+    bool ok() const { return !failure; }
 };
 
 // Follows one log file from where its last read ended. Every read opens the file read-only and closes it again,

@@ -11,14 +11,14 @@ namespace {
 constexpr int InfoAttempts = 10;
 constexpr unsigned long InfoRetryMilliseconds = 20;
 
-QString heldMessage(const QString &folder, qint64 pid, const QString &host)
+QString HeldMessage(const QString &folder, qint64 pid, const QString &host)
 {
     return QStringLiteral("DWX Tavrel Translator is already running for ") + folder + QStringLiteral(" (process ") +
            (pid > 0 ? QString::number(pid) : QStringLiteral("?")) + QStringLiteral(" on ") +
            (host.isEmpty() ? QStringLiteral("?") : host) + QStringLiteral("). Close it first.");
 }
 
-QString notLockableMessage(const QString &folder, QLockFile::LockError error)
+QString NotLockableMessage(const QString &folder, QLockFile::LockError error)
 {
     const QString reason = error == QLockFile::PermissionError ? QStringLiteral("no permission to write ")
                                                                : QStringLiteral("cannot write ");
@@ -56,7 +56,7 @@ ProgramFolderLockResult ProgramFolderLock::lock()
         if (m_file.tryLock(0))
             return {};
         if (m_file.error() != QLockFile::LockFailedError)
-            return {Status::NotLockable, notLockableMessage(folder, m_file.error())};
+            return {Status::NotLockable, NotLockableMessage(folder, m_file.error())};
         qint64 pid = 0;
         QString host;
         const bool read = m_file.getLockInfo(&pid, &host, nullptr);
@@ -65,7 +65,7 @@ ProgramFolderLockResult ProgramFolderLock::lock()
         if (read && pid == QCoreApplication::applicationPid() && host == hostName() && m_file.removeStaleLockFile())
             continue;
         if (read || attempt == InfoAttempts)
-            return {Status::HeldByAnother, heldMessage(folder, pid, host)};
+            return {Status::HeldByAnother, HeldMessage(folder, pid, host)};
         QThread::msleep(InfoRetryMilliseconds);
     }
 }

@@ -18,20 +18,20 @@ TranslatorCore::TranslatorCore(const QString &programDir, const Clock &clock, Wa
     : m_programDir(QDir::toNativeSeparators(programDir)), m_clock(clock), m_view(view)
 {
     for (int folder = 1; folder <= WatchFolderCount; ++folder)
-        m_panels[folder].FrameCaption = DesignCaption(folder);
+        m_panels[folder].frameCaption = DesignCaption(folder);
 }
 
 void TranslatorCore::Form_Load()
 {
     LoadWatchSettings(m_programDir, m_settings);
-    RememberConfigFiles();
+    rememberConfigFiles();
     m_startupNotices.clear();
     for (const QString &notice :
          {LoadRouterDestinations(m_programDir, m_router), LoadRouterInputs(m_programDir, m_router)}) {
         if (!notice.isEmpty())
             m_startupNotices.append(notice);
     }
-    // Written to the logs only: the caller shows StartupNotices once, not once per folder.
+    // Written to the logs only: the caller shows startupNotices once, not once per folder.
     const QDateTime now = m_clock.now();
     for (int16_t folder = 1; folder <= WatchFolderCount; ++folder) {
         if (m_settings[folder].Active) {
@@ -61,12 +61,12 @@ void TranslatorCore::ShowWatchFolderState(int folder)
         return;
     const auto &settings = m_settings[folder];
     PanelState state = m_panels[folder];
-    state.Enabled = settings.Active;
-    state.WatchFolder = settings.Path;
+    state.enabled = settings.Active;
+    state.watchFolder = settings.Path;
     if (!settings.Active) {
-        state.LastFile.clear();
-        state.LastFailure.clear();
-        state.LastWarnings.clear();
+        state.lastFile.clear();
+        state.lastFailure = {};
+        state.lastWarnings.clear();
     }
     setPanel(folder, state);
 
@@ -77,7 +77,7 @@ void TranslatorCore::ShowWatchFolderState(int folder)
     }
 }
 
-void TranslatorCore::WatchFolderChanged(int folder)
+void TranslatorCore::watchFolderChanged(int folder)
 {
     if (folder < 1 || folder > WatchFolderCount || !m_settings[folder].Active)
         return;
@@ -87,7 +87,7 @@ void TranslatorCore::WatchFolderChanged(int folder)
         setMainTimerInterval(ChangeBurstInterval);
 }
 
-bool TranslatorCore::ChangeNoticed() const
+bool TranslatorCore::changeNoticed() const
 {
     for (int folder = 1; folder <= WatchFolderCount; ++folder)
         if (m_folderChanged[folder] && m_settings[folder].Active)
@@ -95,7 +95,7 @@ bool TranslatorCore::ChangeNoticed() const
     return false;
 }
 
-QStringList TranslatorCore::ListedWorkbooks() const
+QStringList TranslatorCore::listedWorkbooks() const
 {
     QStringList names;
     for (const FolderFileEntry &entry : m_spreadsheets)
@@ -112,8 +112,8 @@ void TranslatorCore::setMainTimerInterval(int milliseconds)
 
 void TranslatorCore::timeMain_Timer()
 {
-    setMainTimerInterval(m_scanForChange || ChangeNoticed() ? ChangeBurstInterval : ScanBurstInterval);
-    CheckConfigFiles();
+    setMainTimerInterval(m_scanForChange || changeNoticed() ? ChangeBurstInterval : ScanBurstInterval);
+    checkConfigFiles();
     for (int folder = 1; folder <= WatchFolderCount; ++folder)
         ShowWatchFolderState(folder);
 
@@ -126,7 +126,7 @@ void TranslatorCore::timeMain_Timer()
         m_scanState = 2;
         break;
     case 2:
-        if (ReadTimesStep(m_spreadsheets, false)) {
+        if (readTimesStep(m_spreadsheets, false)) {
             m_scanState = 3;
             m_scanIndex = 0;
         }
@@ -136,31 +136,31 @@ void TranslatorCore::timeMain_Timer()
         m_scanState = 4;
         break;
     case 4:
-        if (ReadTimesStep(m_eventFiles, true)) {
+        if (readTimesStep(m_eventFiles, true)) {
             m_scanState = 5;
             m_scanIndex = 0;
         }
         break;
     case 5:
-        if (ScanMatchStep()) {
+        if (scanMatchStep()) {
             m_scanState = 6;
             m_scanIndex = 0;
         }
         break;
     case 6:
-        ScanQueueStep();
+        scanQueueStep();
         // A change noticed during the burst is scanned after a short wait instead of the pause.
-        setMainTimerInterval(ChangeNoticed() ? ChangePauseInterval : ScanPauseInterval);
+        setMainTimerInterval(changeNoticed() ? ChangePauseInterval : ScanPauseInterval);
         m_scanForChange = false;
         m_scanState = 0;
-        m_view.watchFolder(m_scanFolder, m_watchedPath[m_scanFolder], ListedWorkbooks());
+        m_view.watchFolder(m_scanFolder, m_watchedPath[m_scanFolder], listedWorkbooks());
         break;
     default:
         break;
     }
 }
 
-void TranslatorCore::Log(int16_t folder, const QString &message)
+void TranslatorCore::log(int16_t folder, const QString &message)
 {
     const QDateTime now = m_clock.now();
     WriteLog(m_programDir, message, folder, now);

@@ -4,6 +4,7 @@
 #include "config/WatchSettings.h"
 #include "events/Clock.h"
 #include "events/EventList.h"
+#include "events/Failure.h"
 #include "watch/FailureStreak.h"
 #include "watch/FileTimes.h"
 
@@ -31,12 +32,12 @@ struct ConversionRequest {
 // What one watch-folder panel of the main window shows. The core keeps it and tells the view only what
 // changed, so a window repaints nothing needlessly.
 struct PanelState {
-    bool Enabled = true;  // frameWatch and its four labels
-    QString FrameCaption; // "Watch Folder 1", then the status text of the last completed scan
-    QString WatchFolder;  // lblWatchFolder: the folder's Path
-    QString LastFile;     // lblLastFile: "Day1.TVX  14:05:33", or "Day1.xlsx not made" after a failure
-    QString LastFailure;  // why LastFile was not made; empty after a success
-    QString LastWarnings; // the row notes of the last event file made, one a line; empty when it had none
+    bool enabled = true;  // frameWatch and its four labels
+    QString frameCaption; // "Watch Folder 1", then the status text of the last completed scan
+    QString watchFolder;  // lblWatchFolder: the folder's Path
+    QString lastFile;     // lblLastFile: "Day1.TVX  14:05:33", or "Day1.xlsx not made" after a failure
+    Failure lastFailure;  // why lastFile was not made; none after a success
+    QString lastWarnings; // the row notes of the last event file made, one a line; empty when it had none
     bool operator==(const PanelState &) const = default;
 };
 
@@ -59,7 +60,7 @@ public:
     // logs of the active folders already.
     virtual void noticeAdded(const QString &notice) { (void)notice; }
     // Folder (1 or 2) is to be watched at path, and so are the workbooks of its last scan (bare names), which
-    // may be rewritten in place; changes are reported to TranslatorCore::WatchFolderChanged. An empty path ends
+    // may be rewritten in place; changes are reported to TranslatorCore::watchFolderChanged. An empty path ends
     // the watch. Asked again after each scan of the folder, so one that appears later is watched too; what
     // cannot be watched is left to the periodic scan.
     virtual void watchFolder(int folder, const QString &path, const QStringList &workbooks)
@@ -107,17 +108,17 @@ public:
     void ShowWatchFolderState(int folder);
     // Something changed in watch folder folder: its scan starts at the next tick instead of after the pause,
     // or right after the burst already running, which is hurried on.
-    void WatchFolderChanged(int folder);
+    void watchFolderChanged(int folder);
 
     const QString &programDir() const { return m_programDir; }
     WatchSettingsTable &WatchFolderSettings() { return m_settings; }
     const WatchSettingsTable &WatchFolderSettings() const { return m_settings; }
-    const RouterConfig &Router() const { return m_router; }
+    const RouterConfig &router() const { return m_router; }
     const PanelState &panel(int folder) const { return m_panels[folder]; }
     // What the last Form_Load found wrong with the router configuration, one line each; empty when all was read.
-    const QStringList &StartupNotices() const { return m_startupNotices; }
+    const QStringList &startupNotices() const { return m_startupNotices; }
     // "RT-IN1.LST changed since start-up: restart the program to use it", once for each file changed.
-    const QStringList &ChangeNotices() const { return m_changeNotices; }
+    const QStringList &changeNotices() const { return m_changeNotices; }
 
     // Scan and queue state, readable by tests.
     int16_t ScanState() const { return m_scanState; }
@@ -140,7 +141,7 @@ private:
         qint64 size = -1;
         bool operator==(const WorkbookSignature &) const = default;
     };
-    static WorkbookSignature SignatureOf(const QString &path);
+    static WorkbookSignature signatureOf(const QString &path);
     // When a queued workbook's signature was last seen to change, in ms since 1970 by the clock.
     struct Settling {
         WorkbookSignature signature;
@@ -155,37 +156,37 @@ private:
         FileTimes times;
         bool operator==(const ConfigFileState &other) const;
     };
-    static ConfigFileState ConfigStateOf(const QString &path);
-    void RememberConfigFiles();
+    static ConfigFileState configStateOf(const QString &path);
+    void rememberConfigFiles();
     // Notes each router file that differs from what start-up read, once; the lists in use stay as they are.
-    void CheckConfigFiles();
+    void checkConfigFiles();
 
     void setPanel(int folder, const PanelState &state);
     void ScanSelectFolder();
-    bool ChangeNoticed() const;
-    QStringList ListedWorkbooks() const;
+    bool changeNoticed() const;
+    QStringList listedWorkbooks() const;
     void setMainTimerInterval(int milliseconds);
     void ListSpreadsheets(int16_t folder);
     void ListEventFiles(int16_t folder);
     // Reads the times of up to TimesPerTick entries from the scan index on; true once the last entry was handled.
-    bool ReadTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes);
-    bool ScanMatchStep();
-    void ScanQueueStep();
+    bool readTimesStep(std::vector<FolderFileEntry> &list, bool indexPrefixes);
+    bool scanMatchStep();
+    void scanQueueStep();
     // False for a workbook whose event file failed to be written less than a pause ago, unless this scan is a
     // periodic one: the change that set off the scan may be the failed write's own.
-    bool RetryDue(const FolderFileKey &key) const;
-    void Enqueue(int16_t folder, const QString &fileName);
-    void FreeRequest(size_t index);
-    void Log(int16_t folder, const QString &message);
+    bool retryDue(const FolderFileKey &key) const;
+    void enqueue(int16_t folder, const QString &fileName);
+    void freeRequest(size_t index);
+    void log(int16_t folder, const QString &message);
     // Counts the failure in the workbook's streak, logs it when the streak calls for a line, and shows it on the
     // folder's panel until its next success.
-    void ReportNotMade(int16_t folder, const QString &fileName, const QString &reason);
-    void ShowNotMade(int16_t folder, const QString &fileName, const QString &reason);
+    void reportNotMade(int16_t folder, const QString &fileName, const Failure &failure);
+    void showNotMade(int16_t folder, const QString &fileName, const Failure &failure);
     // False while the workbook of a request is still being written; it is looked at again at a later tick.
-    bool WorkbookSettled(const ConversionRequest &request);
+    bool workbookSettled(const ConversionRequest &request);
     // The conversion of one request; the caller frees it afterwards.
     // True when the workbook was saved again while it was being converted, so the event file may be stale.
-    bool Convert(const ConversionRequest &request);
+    bool convert(const ConversionRequest &request);
 
     QString m_programDir;
     const Clock &m_clock;
@@ -206,7 +207,7 @@ private:
     std::vector<FolderFileEntry> m_eventFiles;
     std::array<int32_t, WatchFolderCount + 1> m_spreadsheetCount{};
     std::array<int32_t, WatchFolderCount + 1> m_eventFileCount{};
-    QString m_listingProblem; // why the folder being scanned could not be listed; empty when it could
+    Failure m_listingFailure; // why the folder being scanned could not be listed
     std::vector<ConversionRequest> m_queue;
     EventList m_events;
     std::array<bool, WatchFolderCount + 1> m_folderChanged{};

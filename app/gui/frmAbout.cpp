@@ -1,7 +1,7 @@
 #include "app/gui/frmAbout.h"
 
-#include "config/dialog/ProgramWindows.h"
-#include "config/dialog/Twips.h"
+#include "app/windows/ProgramWindows.h"
+#include "app/windows/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -26,7 +26,7 @@ frmAbout::frmAbout(QWidget *parent) : QWidget(parent, Qt::Dialog)
     Form_Load();
 }
 
-QString frmAbout::VersionText(int major, int minor, int revision)
+QString frmAbout::versionText(int major, int minor, int revision)
 {
     return QString::number(major) + QLatin1Char('.') + QString::number(minor) + QLatin1Char('.') +
            QString::number(revision);
@@ -35,7 +35,7 @@ QString frmAbout::VersionText(int major, int minor, int revision)
 void frmAbout::Form_Load()
 {
     setFixedSize(Twips(this, 6645), Twips(this, 3200));
-    lblVERSION->setText(VersionText(TAVREL_VERSION_MAJOR, TAVREL_VERSION_MINOR, TAVREL_VERSION_PATCH));
+    lblVERSION->setText(versionText(TAVREL_VERSION_MAJOR, TAVREL_VERSION_MINOR, TAVREL_VERSION_PATCH));
 }
 
 void frmAbout::Command1_Click()

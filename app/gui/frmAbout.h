@@ -16,7 +16,7 @@ public:
     explicit frmAbout(QWidget *parent = nullptr);
 
     // All three numbers with points between them: 2, 3, 11 gives "2.3.11".
-    static QString VersionText(int major, int minor, int revision);
+    static QString versionText(int major, int minor, int revision);
 
     void Command1_Click();
     void Form_Deactivate();

@@ -122,7 +122,7 @@ void frmLog::refresh()
         setDay(today);
         return;
     }
-    m_readProblem.clear();
+    m_readFailure = {};
     for (Tab &tab : m_tabs)
         readTab(tab);
     showStatus();
@@ -132,7 +132,7 @@ void frmLog::readTab(Tab &tab)
 {
     const LogRead read = tab.tail.readNew();
     if (!read.ok()) {
-        m_readProblem = read.error;
+        m_readFailure = read.failure;
         return;
     }
     const QScrollBar *scroll = tab.list->verticalScrollBar();
@@ -144,7 +144,7 @@ void frmLog::readTab(Tab &tab)
 
 void frmLog::showStatus()
 {
-    const QString problem = m_readProblem.isEmpty() ? m_openProblem : m_readProblem;
+    const QString problem = m_readFailure ? m_readFailure.reason : m_openProblem;
     QPalette colours;
     if (!problem.isEmpty())
         colours.setColor(QPalette::WindowText, ErrorColour(palette()));

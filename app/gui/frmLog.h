@@ -1,6 +1,7 @@
 #pragma once
 
 #include "events/Clock.h"
+#include "events/Failure.h"
 #include "watch/LogTail.h"
 
 #include <QDate>
@@ -55,7 +56,7 @@ private:
     const Clock &m_clock;
     QDate m_day;
     bool m_followToday = true;
-    QString m_readProblem; // why a file could not be read at the last refresh
+    Failure m_readFailure; // why a file could not be read at the last refresh
     QString m_openProblem; // why the Logs folder could not be opened, until the next try or day
     std::array<Tab, TabCount> m_tabs;
     QTabWidget *tabLog = nullptr;

@@ -1,10 +1,10 @@
 #include "app/gui/frmMain.h"
 
+#include "app/dialog/frmSetWatch.h"
 #include "app/gui/Colours.h"
 #include "app/gui/frmAbout.h"
 #include "app/gui/frmLog.h"
-#include "config/dialog/Twips.h"
-#include "config/dialog/frmSetWatch.h"
+#include "app/windows/Twips.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -22,7 +22,7 @@
 namespace {
 
 // Places a newly created dialog in front of the middle of the main window.
-void centreOver(QWidget *window, const QWidget *owner)
+void CentreOver(QWidget *window, const QWidget *owner)
 {
     QRect frame = window->frameGeometry();
     frame.moveCenter(owner->frameGeometry().center());
@@ -65,7 +65,7 @@ frmMain::frmMain(QString programDir, const Clock &clock, QWidget *parent)
     timeWatch->setObjectName(QStringLiteral("timeWatch"));
     timeWatch->setInterval(TranslatorCore::WatchTimerInterval);
     connect(timeWatch, &QTimer::timeout, this, &frmMain::timeWatch_Timer);
-    m_folderWatcher.setHandler([this](int folder) { m_core.WatchFolderChanged(folder); });
+    m_folderWatcher.setHandler([this](int folder) { m_core.watchFolderChanged(folder); });
 #if QT_CONFIG(sessionmanager)
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::commitData);
 #endif
@@ -88,14 +88,14 @@ void frmMain::createControls()
         frameWatch[i]->setObjectName(QStringLiteral("frameWatch") + index);
         frameWatch[i]->setGeometry(TwipsRect(this, i == 1 ? 120 : 5880, 90, 5655, 1005));
         QWidget *frame = frameWatch[i];
-        lblFolder[i] = makeLabel(frame, QStringLiteral("lblFolder"), i, QStringLiteral("Watch Folder"),
+        lblFolder[i] = MakeLabel(frame, QStringLiteral("lblFolder"), i, QStringLiteral("Watch Folder"),
                                  TwipsRect(this, 150, 270, 1395, 285));
         lblWatchFolder[i] =
-            makeLabel(frame, QStringLiteral("lblWatchFolder"), i, QString(), TwipsRect(this, 1560, 270, 3975, 285));
-        lblFile[i] = makeLabel(frame, QStringLiteral("lblFile"), i, QStringLiteral("Last File Made"),
+            MakeLabel(frame, QStringLiteral("lblWatchFolder"), i, QString(), TwipsRect(this, 1560, 270, 3975, 285));
+        lblFile[i] = MakeLabel(frame, QStringLiteral("lblFile"), i, QStringLiteral("Last File Made"),
                                TwipsRect(this, 150, 570, 1395, 285));
         lblLastFile[i] =
-            makeLabel(frame, QStringLiteral("lblLastFile"), i, QString(), TwipsRect(this, 1560, 570, 3975, 285));
+            MakeLabel(frame, QStringLiteral("lblLastFile"), i, QString(), TwipsRect(this, 1560, 570, 3975, 285));
         frameWatch[i]->installEventFilter(this);
     }
 }
@@ -128,7 +128,7 @@ void frmMain::createViewMenu()
     connect(menuViewLog, &QAction::triggered, this, [this] { menuViewLog_Click(); });
 }
 
-QString frmMain::Caption(int major, int minor, int revision)
+QString frmMain::caption(int major, int minor, int revision)
 {
     return QStringLiteral("DWX Tavrel Translator Version: ") + QString::number(major) + QLatin1Char('.') +
            QString::number(minor) + QString::number(revision);
@@ -136,11 +136,11 @@ QString frmMain::Caption(int major, int minor, int revision)
 
 void frmMain::Form_Load()
 {
-    setWindowTitle(Caption(TAVREL_VERSION_MAJOR, TAVREL_VERSION_MINOR, TAVREL_VERSION_PATCH));
+    setWindowTitle(caption(TAVREL_VERSION_MAJOR, TAVREL_VERSION_MINOR, TAVREL_VERSION_PATCH));
     m_core.Form_Load();
 }
 
-bool frmMain::AskCloseQuestion(QWidget *parent)
+bool frmMain::askCloseQuestion(QWidget *parent)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"),
                     QStringLiteral("Are you sure you want to close the Excel To Tavrel Utility down?"),
@@ -201,7 +201,7 @@ void frmMain::menuSetWatch_Click()
 {
     if (!m_setWatch) {
         m_setWatch = new frmSetWatch(m_core.WatchFolderSettings(), m_core.programDir(), this);
-        centreOver(m_setWatch, this);
+        CentreOver(m_setWatch, this);
     }
     m_setWatch->show();
     m_setWatch->raise();
@@ -212,7 +212,7 @@ void frmMain::menuAbout_Click()
 {
     if (!m_about) {
         m_about = new frmAbout(this);
-        centreOver(m_about, this);
+        CentreOver(m_about, this);
     }
     m_about->show();
     m_about->raise();
@@ -223,7 +223,7 @@ void frmMain::menuViewLog_Click(int folder)
 {
     if (!m_log) {
         m_log = new frmLog(m_core.programDir(), m_clock, this);
-        centreOver(m_log, this);
+        CentreOver(m_log, this);
     }
     m_log->showFolder(folder);
     m_log->show();
@@ -271,38 +271,38 @@ void frmMain::panelChanged(int folder, const PanelState &state)
     if (folder < 1 || folder > WatchFolderCount) {
         return;
     }
-    if (frameWatch[folder]->title() != state.FrameCaption) {
-        frameWatch[folder]->setTitle(state.FrameCaption);
+    if (frameWatch[folder]->title() != state.frameCaption) {
+        frameWatch[folder]->setTitle(state.frameCaption);
     }
     // The frame's enabled state tells what is shown; the labels follow it only when it has to change.
-    if (frameWatch[folder]->isEnabled() != state.Enabled) {
+    if (frameWatch[folder]->isEnabled() != state.enabled) {
         const std::array<QWidget *, 5> controls{frameWatch[folder], lblFolder[folder], lblFile[folder],
                                                 lblWatchFolder[folder], lblLastFile[folder]};
         for (QWidget *control : controls) {
-            control->setEnabled(state.Enabled);
+            control->setEnabled(state.enabled);
         }
     }
-    if (lblWatchFolder[folder]->text() != state.WatchFolder) {
+    if (lblWatchFolder[folder]->text() != state.watchFolder) {
         QLabel *label = lblWatchFolder[folder];
-        label->setText(state.WatchFolder);
+        label->setText(state.watchFolder);
         // A path wider than its label is cut off; the whole of it is one hover away.
-        const bool cut = label->fontMetrics().horizontalAdvance(state.WatchFolder) > label->contentsRect().width();
-        label->setToolTip(cut ? state.WatchFolder : QString());
+        const bool cut = label->fontMetrics().horizontalAdvance(state.watchFolder) > label->contentsRect().width();
+        label->setToolTip(cut ? state.watchFolder : QString());
     }
     QLabel *label = lblLastFile[folder];
-    const QString shown = FitToLabel(label, state.LastFile);
-    QString detail = state.LastFailure.isEmpty() ? state.LastWarnings : state.LastFailure;
-    if (shown != state.LastFile)
-        detail = detail.isEmpty() ? state.LastFile : state.LastFile + u'\n' + detail;
+    const QString shown = FitToLabel(label, state.lastFile);
+    QString detail = state.lastFailure ? state.lastFailure.reason : state.lastWarnings;
+    if (shown != state.lastFile)
+        detail = detail.isEmpty() ? state.lastFile : state.lastFile + u'\n' + detail;
     if (label->text() != shown || label->toolTip() != detail) {
         label->setText(shown);
         label->setToolTip(detail);
         // Only the text colour is set, so the label keeps following the window's palette otherwise.
         QPalette palette;
         const QPalette &around = label->parentWidget()->palette();
-        if (!state.LastFailure.isEmpty())
+        if (state.lastFailure)
             palette.setColor(QPalette::WindowText, ErrorColour(around));
-        else if (!state.LastWarnings.isEmpty())
+        else if (!state.lastWarnings.isEmpty())
             palette.setColor(QPalette::WindowText, WarningColour(around));
         label->setPalette(palette);
     }

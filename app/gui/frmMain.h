@@ -34,9 +34,9 @@ public:
     frmMain(QString programDir, const Clock &clock, QWidget *parent = nullptr);
 
     // "DWX Tavrel Translator Version: " and major "." minor revision, without a point before the revision.
-    static QString Caption(int major, int minor, int revision);
+    static QString caption(int major, int minor, int revision);
     // The warning box with Yes and No, No being the default.
-    static bool AskCloseQuestion(QWidget *parent);
+    static bool askCloseQuestion(QWidget *parent);
     void setCloseQuestion(CloseQuestion question) { m_closeQuestion = std::move(question); }
 
     TranslatorCore &core() { return m_core; }
@@ -73,7 +73,7 @@ private:
 
     const Clock &m_clock;
     TranslatorCore m_core;
-    CloseQuestion m_closeQuestion = &frmMain::AskCloseQuestion;
+    CloseQuestion m_closeQuestion = &frmMain::askCloseQuestion;
     bool m_unloadConfirmed = false;
     QPointer<frmSetWatch> m_setWatch;
     QPointer<frmAbout> m_about;

@@ -19,7 +19,7 @@
 
 namespace {
 
-void waitFor(const std::function<bool()> &done, int milliseconds)
+void WaitFor(const std::function<bool()> &done, int milliseconds)
 {
     const QDeadlineTimer deadline(milliseconds);
     while (!done() && !deadline.hasExpired()) {
@@ -29,7 +29,7 @@ void waitFor(const std::function<bool()> &done, int milliseconds)
 }
 
 // The window as the screen shows it, with the frame a window manager drew around it.
-bool save(const QWidget *window, const QString &file)
+bool Save(const QWidget *window, const QString &file)
 {
     QApplication::processEvents();
     const QRect frame = window->frameGeometry();
@@ -38,12 +38,12 @@ bool save(const QWidget *window, const QString &file)
 }
 
 // The window with the tooltip of one of its labels, as an operator holding the mouse over it sees it.
-bool saveWithToolTip(const QWidget *window, QLabel *label, const QString &file)
+bool SaveWithToolTip(const QWidget *window, QLabel *label, const QString &file)
 {
     // Below the window, so the status bar stays in view.
     const QPoint below(label->mapToGlobal(QPoint(label->width() / 3, 0)).x(), window->frameGeometry().bottom() + 4);
     QToolTip::showText(below, label->toolTip(), label);
-    waitFor([] { return false; }, 700);
+    WaitFor([] { return false; }, 700);
     QRect area = window->frameGeometry();
     for (const QWidget *widget : QApplication::topLevelWidgets()) {
         if (widget->inherits("QTipLabel") && widget->isVisible())
@@ -54,10 +54,10 @@ bool saveWithToolTip(const QWidget *window, QLabel *label, const QString &file)
     return shot.save(file);
 }
 
-int warningShots(frmMain &window, const QString &programDir, const QDir &out, QTextStream &err)
+int WarningShots(frmMain &window, const QString &programDir, const QDir &out, QTextStream &err)
 {
     auto *lastFile = window.findChild<QLabel *>(QStringLiteral("lblLastFile1"));
-    waitFor([&] { return !lastFile->toolTip().isEmpty(); }, 60000);
+    WaitFor([&] { return !lastFile->toolTip().isEmpty(); }, 60000);
     if (lastFile->toolTip().isEmpty()) {
         err << "no row note shown within 60 s\n";
         return 1;
@@ -69,8 +69,8 @@ int warningShots(frmMain &window, const QString &programDir, const QDir &out, QT
         err << "cannot put RT-IN1.LST.new in place\n";
         return 1;
     }
-    waitFor([&] { return window.findChild<QLabel *>(QStringLiteral("lblNotice")) != nullptr; }, 10000);
-    if (!saveWithToolTip(&window, lastFile, out.filePath(QStringLiteral("main-window-warning.png")))) {
+    WaitFor([&] { return window.findChild<QLabel *>(QStringLiteral("lblNotice")) != nullptr; }, 10000);
+    if (!SaveWithToolTip(&window, lastFile, out.filePath(QStringLiteral("main-window-warning.png")))) {
         err << "cannot write " << out.filePath(QStringLiteral("main-window-warning.png")) << '\n';
         return 1;
     }
@@ -78,17 +78,17 @@ int warningShots(frmMain &window, const QString &programDir, const QDir &out, QT
     window.menuViewLog_Click(1);
     auto *log = window.findChild<QWidget *>(QStringLiteral("frmLog"));
     const auto *lines = log->findChild<QListView *>(QStringLiteral("lstLog1"))->model();
-    waitFor([&] { return log->isActiveWindow() && lines->rowCount() > 0; }, 5000);
+    WaitFor([&] { return log->isActiveWindow() && lines->rowCount() > 0; }, 5000);
     // Another writer appends while the window holds the file's lines: the next dispatch tick shows it.
     const QString appended = QStringLiteral("Make TVX File for : appended while the log window is open.xlsx");
     WriteLog(programDir, appended, 1, QDateTime::currentDateTime());
-    waitFor([&] { return lines->index(lines->rowCount() - 1, 0).data().toString().endsWith(appended); }, 5000);
+    WaitFor([&] { return lines->index(lines->rowCount() - 1, 0).data().toString().endsWith(appended); }, 5000);
     if (!lines->index(lines->rowCount() - 1, 0).data().toString().endsWith(appended)) {
         err << "the log window does not show a line appended while it is open\n";
         return 1;
     }
     QTextStream(stdout) << "log window shows a line appended while it is open\n";
-    if (!save(log, out.filePath(QStringLiteral("activity-log.png")))) {
+    if (!Save(log, out.filePath(QStringLiteral("activity-log.png")))) {
         err << "cannot write " << out.filePath(QStringLiteral("activity-log.png")) << '\n';
         return 1;
     }
@@ -114,24 +114,24 @@ int main(int argc, char *argv[])
     window.move(40, 40);
     window.show();
     if (warning)
-        return warningShots(window, programDir, out, err);
+        return WarningShots(window, programDir, out, err);
 
     const auto *frame = window.findChild<QGroupBox *>(QStringLiteral("frameWatch1"));
     const auto *lastFile = window.findChild<QLabel *>(QStringLiteral("lblLastFile1"));
-    waitFor([&] { return !lastFile->text().isEmpty() && frame->title().contains(QStringLiteral("(1 TVX")); }, 60000);
+    WaitFor([&] { return !lastFile->text().isEmpty() && frame->title().contains(QStringLiteral("(1 TVX")); }, 60000);
     if (lastFile->text().isEmpty()) {
         err << "warning: the sample was not converted within 60 s\n";
     }
-    if (!save(&window, out.filePath(QStringLiteral("main-window.png")))) {
+    if (!Save(&window, out.filePath(QStringLiteral("main-window.png")))) {
         err << "cannot write " << out.filePath(QStringLiteral("main-window.png")) << '\n';
         return 1;
     }
 
     window.menuSetWatch_Click();
     const QWidget *dialog = window.findChild<QWidget *>(QStringLiteral("frmSetWatch"));
-    waitFor([&] { return dialog->isActiveWindow(); }, 5000);
-    waitFor([] { return false; }, 500);
-    if (!save(dialog, out.filePath(QStringLiteral("settings-dialog.png")))) {
+    WaitFor([&] { return dialog->isActiveWindow(); }, 5000);
+    WaitFor([] { return false; }, 500);
+    if (!Save(dialog, out.filePath(QStringLiteral("settings-dialog.png")))) {
         err << "cannot write " << out.filePath(QStringLiteral("settings-dialog.png")) << '\n';
         return 1;
     }

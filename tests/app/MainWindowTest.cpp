@@ -100,7 +100,7 @@ private Q_SLOTS:
         QVERIFY(!Child(window.get(), "lblLastFile2")->isEnabled());
         QCOMPARE(Child<QLabel>(window.get(), "lblWatchFolder2")->text(), QStringLiteral("/srv/two/"));
         QVERIFY(window->windowTitle().startsWith(QStringLiteral("DWX Tavrel Translator Version: ")));
-        QCOMPARE(frmMain::Caption(2, 3, 11), QStringLiteral("DWX Tavrel Translator Version: 2.311"));
+        QCOMPARE(frmMain::caption(2, 3, 11), QStringLiteral("DWX Tavrel Translator Version: 2.311"));
     }
 
     // By the close box or by File > Exit alike; only Yes stops the timers and unloads.
@@ -135,7 +135,7 @@ private Q_SLOTS:
             }
         });
         answer.start(0);
-        QVERIFY(!frmMain::AskCloseQuestion(nullptr));
+        QVERIFY(!frmMain::askCloseQuestion(nullptr));
         QCOMPARE(seen, "Warning|Are you sure you want to close the Excel To Tavrel Utility down?");
     }
 
@@ -147,14 +147,14 @@ private Q_SLOTS:
         const QColor normal = lastFile->palette().color(QPalette::WindowText);
         PanelState state = window->core().panel(1);
         for (const bool failed : {true, false}) {
-            state.LastFile = failed ? QStringLiteral("Day1.xlsx not made") : QStringLiteral("Day1.TVX  14:05:33");
-            state.LastFailure = failed ? QStringLiteral("cannot write /srv/in/Day1.TVX: No space left") : QString();
-            state.WatchFolder = QStringLiteral("/srv/") + QString(failed ? 200 : 2, u'x') + u'/';
+            state.lastFile = failed ? QStringLiteral("Day1.xlsx not made") : QStringLiteral("Day1.TVX  14:05:33");
+            state.lastFailure = {failed ? QStringLiteral("cannot write /srv/in/Day1.TVX: No space left") : QString()};
+            state.watchFolder = QStringLiteral("/srv/") + QString(failed ? 200 : 2, u'x') + u'/';
             window->panelChanged(1, state);
-            QCOMPARE(lastFile->text(), state.LastFile);
-            QCOMPARE(lastFile->toolTip(), state.LastFailure);
+            QCOMPARE(lastFile->text(), state.lastFile);
+            QCOMPARE(lastFile->toolTip(), state.lastFailure.reason);
             QCOMPARE(lastFile->palette().color(QPalette::WindowText) != normal, failed);
-            QCOMPARE(Child<QLabel>(window.get(), "lblWatchFolder1")->toolTip(), failed ? state.WatchFolder : QString());
+            QCOMPARE(Child<QLabel>(window.get(), "lblWatchFolder1")->toolTip(), failed ? state.watchFolder : QString());
         }
     }
 

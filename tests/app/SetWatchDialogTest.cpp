@@ -1,5 +1,5 @@
+#include "app/dialog/frmSetWatch.h"
 #include "config/WatchSettings.h"
-#include "config/dialog/frmSetWatch.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -79,15 +79,15 @@ TEST_F(IniFileTest, RewritesOnlyTheKeyAndKeepsEverythingElse)
     };
     for (const auto &c : cases) {
         WriteBytes(path, c.before);
-        EXPECT_EQ(WriteIniString(path, QString::fromUtf8(c.section), QString::fromUtf8(c.key), c.value), "");
+        EXPECT_EQ(WriteIniString(path, QString::fromUtf8(c.section), QString::fromUtf8(c.key), c.value).reason, "");
         EXPECT_EQ(ReadBytes(path), c.after) << c.before.constData();
     }
     QFile::remove(path);
-    EXPECT_EQ(WriteIniString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")), "");
+    EXPECT_EQ(WriteIniString(path, QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")).reason, "");
     EXPECT_EQ(ReadBytes(path), "[S]\r\nk=v\r\n");
-    EXPECT_EQ(
-        WriteIniString(dir.filePath(QStringLiteral("absent/t.ini")), QStringLiteral("S"), QStringLiteral("k"), {}),
-        "No such file or directory");
+    EXPECT_EQ(WriteIniString(dir.filePath(QStringLiteral("absent/t.ini")), QStringLiteral("S"), QStringLiteral("k"), {})
+                  .reason,
+              "No such file or directory");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("t.ini")}); // no temporary file, no folder made
 }

@@ -81,12 +81,12 @@ TEST(EventFile, TargetHeldOpenByAReaderKeepsTheOldFile)
         const HeldOpen reader(path);
         if (!reader.active())
             GTEST_SKIP() << "open files can always be replaced here";
-        const QString reason = WriteEventFile(path, EventList{});
+        const QString reason = WriteEventFile(path, EventList{}).reason;
         EXPECT_TRUE(reason.startsWith("cannot write " + path + ": ")) << reason.toStdString();
         EXPECT_EQ(ReadBytes(path), "old");
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Day1.TVX")});
-    EXPECT_EQ(WriteEventFile(path, EventList{}), "");
+    EXPECT_EQ(WriteEventFile(path, EventList{}).reason, "");
     EXPECT_EQ(ReadBytes(path), "DWX300\r\n");
 }
 

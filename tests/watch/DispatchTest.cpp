@@ -92,7 +92,7 @@ TEST_F(StartUp, MissingOrUnreadableRouterFilesAreLoggedForEachActiveFolder)
     const QStringList notices{"DWX.INI cannot be read: is a folder: default destinations used",
                               "RT-IN1.LST not found in " + QDir::toNativeSeparators(dir) +
                                   ": sources not matched, input 0 used"};
-    EXPECT_EQ(core->StartupNotices(), notices);
+    EXPECT_EQ(core->startupNotices(), notices);
     const QString time = QStringLiteral("12-04-2026  14:05:33 ");
     EXPECT_EQ(ReadBytes(LogFilePath(dir, 1, clock.now().date())),
               (time + notices.join("\r\n" + time) + "\r\n").toUtf8());

@@ -30,7 +30,8 @@ TEST(FailureStreak, TheSameReasonIsLoggedAtGrowingIntervalsANewOneAtOnce)
     FailureStreak streak;
     for (const Attempt &attempt : attempts) {
         SCOPED_TRACE(attempt.second);
-        const auto line = streak.failed("Day1.xlsx", QString::fromUtf8(attempt.reason), first.addSecs(attempt.second));
+        const auto line =
+            streak.failed("Day1.xlsx", Failure{QString::fromUtf8(attempt.reason)}, first.addSecs(attempt.second));
         EXPECT_EQ(line.value_or(QString()), QString::fromUtf8(attempt.logged));
     }
 
@@ -38,7 +39,7 @@ TEST(FailureStreak, TheSameReasonIsLoggedAtGrowingIntervalsANewOneAtOnce)
     std::vector<int> gaps;
     int attemptCount = 9;
     for (int second = 260, lastLogged = 250; second < 12 * 3600; second += 10, ++attemptCount) {
-        if (streak.failed("Day1.xlsx", "full", first.addSecs(second))) {
+        if (streak.failed("Day1.xlsx", Failure{"full"}, first.addSecs(second))) {
             gaps.push_back(second - lastLogged);
             lastLogged = second;
         }

@@ -48,7 +48,7 @@ protected:
                 core->timeWatch_Timer();
                 nextWatch = now + TranslatorCore::WatchTimerInterval;
                 if (queued && pending().isEmpty() && ++attempts && watcher)
-                    core->WatchFolderChanged(1);
+                    core->watchFolderChanged(1);
             }
             // A new period restarts the countdown.
             if (view.intervals.size() != intervals) {
@@ -116,7 +116,7 @@ TEST_P(FullDisk, ReplacesTheFileWholeOrLeavesItByteForByte)
             WatchSettingsTable table{};
             table[1] = {true, QStringLiteral("/srv/day/"), 0};
             table[2] = {false, QStringLiteral("/"), 0};
-            saved = SaveWatchSettings(programDir.path(), table);
+            saved = SaveWatchSettings(programDir.path(), table).reason;
         }
     }
 
@@ -130,7 +130,7 @@ TEST_P(FullDisk, ReplacesTheFileWholeOrLeavesItByteForByte)
     } else if (writer == Writer::Dispatch) {
         const QString notMade = "TVX File not made for : Day1.xlsx (" + reason + u')';
         EXPECT_EQ(messages().filter(notMade).size(), fits ? 0 : 1) << "a second failure alike is not logged at once";
-        EXPECT_EQ(core->panel(1).LastFile, fits
+        EXPECT_EQ(core->panel(1).lastFile, fits
                                                ? QStringLiteral("Day1.TVX  14:05:33  5 rows not used, 1 unknown source")
                                                : QStringLiteral("Day1.xlsx not made"));
     } else {

@@ -22,7 +22,7 @@ TEST(LogTail, FollowsTheFileLineByLine)
     LogTail tail(path);
     const auto read = [&](qint64 maxBytes = LogTail::ChunkBytes) {
         const LogRead result = tail.readNew(maxBytes);
-        EXPECT_TRUE(result.ok()) << result.error.toStdString();
+        EXPECT_TRUE(result.ok()) << result.failure.reason.toStdString();
         return result;
     };
     EXPECT_TRUE(read().lines.isEmpty()) << "not written yet";

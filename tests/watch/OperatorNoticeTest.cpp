@@ -38,8 +38,8 @@ TEST_F(OperatorNotice, RowNotesShowBesideTheLastFileUntilAFailureOrACleanConvers
     core->timeWatch_Timer();
     const QStringList notes{"Row 5: source \"CAM 1\" is not in RT-IN1.LST, input 0 used",
                             "Row 6 not used: VR number outside 1 to 32", "Row 7 not used: VR number outside 1 to 32"};
-    EXPECT_EQ(core->panel(1).LastFile, "Day1.TVX  14:05:33  2 rows not used, 1 unknown source");
-    EXPECT_EQ(core->panel(1).LastWarnings, notes.join(u'\n'));
+    EXPECT_EQ(core->panel(1).lastFile, "Day1.TVX  14:05:33  2 rows not used, 1 unknown source");
+    EXPECT_EQ(core->panel(1).lastWarnings, notes.join(u'\n'));
     // The viewer tells the lines apart by what the dispatch writes.
     ASSERT_EQ(view.logLines.size(), 4u);
     EXPECT_EQ(ClassifyLogLine(view.logLines[0].second), LogLineKind::Plain);
@@ -50,8 +50,8 @@ TEST_F(OperatorNotice, RowNotesShowBesideTheLastFileUntilAFailureOrACleanConvers
     addFile(watch1, QStringLiteral("Day1.xlsx"), 200, "not a workbook");
     scanOnce();
     core->timeWatch_Timer();
-    EXPECT_EQ(core->panel(1).LastFile, "Day1.xlsx not made");
-    EXPECT_TRUE(core->panel(1).LastWarnings.isEmpty());
+    EXPECT_EQ(core->panel(1).lastFile, "Day1.xlsx not made");
+    EXPECT_TRUE(core->panel(1).lastWarnings.isEmpty());
     EXPECT_EQ(ClassifyLogLine(view.logLines.back().second), LogLineKind::Failure);
 
     ASSERT_TRUE(WriteTestWorkbook(
@@ -59,8 +59,8 @@ TEST_F(OperatorNotice, RowNotesShowBesideTheLastFileUntilAFailureOrACleanConvers
     SetWriteTime(workbook, 300);
     scanOnce();
     core->timeWatch_Timer();
-    EXPECT_EQ(core->panel(1).LastFile, "Day1.TVX  14:05:33");
-    EXPECT_TRUE(core->panel(1).LastWarnings.isEmpty());
+    EXPECT_EQ(core->panel(1).lastFile, "Day1.TVX  14:05:33");
+    EXPECT_TRUE(core->panel(1).lastWarnings.isEmpty());
 }
 
 TEST(RowNotesSummary, CountsEachKindInTheSingularOrPlural)
@@ -117,11 +117,11 @@ TEST_F(OperatorNotice, ARouterFileChangedSinceStartUpIsReportedOnce)
         }
         const QString notice = QString::fromLatin1(c.file) + " changed since start-up: restart the program to use it";
         EXPECT_EQ(view.notices, c.file ? QStringList{notice} : QStringList{});
-        EXPECT_EQ(core->ChangeNotices(), view.notices);
+        EXPECT_EQ(core->changeNotices(), view.notices);
         EXPECT_EQ(log(1), c.file ? ("12-04-2026  14:05:33 " + notice + "\r\n").toUtf8() : "<missing>");
         EXPECT_EQ(log(2), "<missing>") << "folder 2 is not active";
-        EXPECT_EQ(core->Router().RouterInputTable[1].Name, "OTHER");
-        EXPECT_EQ(core->Router().RouterDestination[1].Output, 1);
+        EXPECT_EQ(core->router().RouterInputTable[1].Name, "OTHER");
+        EXPECT_EQ(core->router().RouterDestination[1].Output, 1);
         clock.advanceSeconds(-3);
     }
 }

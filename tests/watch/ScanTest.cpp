@@ -13,11 +13,11 @@ TEST_F(Scan, ACompletedScanPausesTenSecondsUnlessAChangeWasNoticedThenThatFolder
     scanOnce();
     EXPECT_EQ(view.intervals.back(), 10000);
     addFile(watch1, QStringLiteral("Day1.xlsx"), 100);
-    core->WatchFolderChanged(1);
+    core->watchFolderChanged(1);
     EXPECT_EQ(view.intervals.back(), TranslatorCore::ChangeBurstInterval) << "the pause is cut short";
     scanOnce();
     EXPECT_EQ(core->ScanFolder(), 1) << "ahead of folder 2, whose turn it was";
-    EXPECT_EQ(core->panel(1).FrameCaption, QStringLiteral("Watch Folder 1  (1 XLS Files) (1 TVX Files)"));
+    EXPECT_EQ(core->panel(1).frameCaption, QStringLiteral("Watch Folder 1  (1 XLS Files) (1 TVX Files)"));
     EXPECT_EQ(pending(), QStringList{QStringLiteral("1:Day1.xlsx")});
 }
 
@@ -71,13 +71,13 @@ TEST_F(Scan, DeactivatedFolderEmptiesItsLastFileButKeepsItsCaption)
     addFile(watch1, QStringLiteral("Day1.txt"), 100);
     scanOnce();
     core->timeWatch_Timer();
-    ASSERT_EQ(core->panel(1).LastFile, QStringLiteral("Day1.TVX  14:05:33"));
-    const QString caption = core->panel(1).FrameCaption;
+    ASSERT_EQ(core->panel(1).lastFile, QStringLiteral("Day1.TVX  14:05:33"));
+    const QString caption = core->panel(1).frameCaption;
     core->WatchFolderSettings()[1].Active = false;
     core->timeMain_Timer();
-    EXPECT_FALSE(core->panel(1).Enabled);
-    EXPECT_TRUE(core->panel(1).LastFile.isEmpty());
-    EXPECT_EQ(core->panel(1).FrameCaption, caption);
+    EXPECT_FALSE(core->panel(1).enabled);
+    EXPECT_TRUE(core->panel(1).lastFile.isEmpty());
+    EXPECT_EQ(core->panel(1).frameCaption, caption);
 }
 
 TEST(FolderListing, WildcardsMatchWholeNamesWithoutCase)

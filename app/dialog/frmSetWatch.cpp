@@ -1,7 +1,7 @@
-#include "config/dialog/frmSetWatch.h"
+#include "app/dialog/frmSetWatch.h"
 
-#include "config/dialog/ProgramWindows.h"
-#include "config/dialog/Twips.h"
+#include "app/windows/ProgramWindows.h"
+#include "app/windows/Twips.h"
 #include "events/Number.h"
 
 #include <QCheckBox>
@@ -18,7 +18,7 @@
 
 namespace {
 
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
+QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
@@ -52,29 +52,29 @@ void frmSetWatch::createControls()
         SSTab1->addTab(page, QStringLiteral("Watch Folder ") + QString::number(i));
 
         // The tab row takes the top of the tab control, so the frame stands that much higher in its page.
-        Frame1[i] = makeControl<QGroupBox>(page, QStringLiteral("Frame1"), i, TwipsRect(this, 360, 150, 5385, 1600));
+        Frame1[i] = MakeControl<QGroupBox>(page, QStringLiteral("Frame1"), i, TwipsRect(this, 360, 150, 5385, 1600));
         Frame1[i]->setTitle(QStringLiteral("Settings"));
         QWidget *frame = Frame1[i];
-        lblEnable[i] = makeLabel(frame, QStringLiteral("lblEnable"), i, QStringLiteral("Enable"),
+        lblEnable[i] = MakeLabel(frame, QStringLiteral("lblEnable"), i, QStringLiteral("Enable"),
                                  TwipsRect(this, 150, 330, 1035, 315));
         chkEnable[i] =
-            makeControl<QCheckBox>(frame, QStringLiteral("chkEnable"), i, TwipsRect(this, 1260, 390, 255, 255));
-        lblPath[i] = makeLabel(frame, QStringLiteral("lblPath"), i, QStringLiteral("Path"),
+            MakeControl<QCheckBox>(frame, QStringLiteral("chkEnable"), i, TwipsRect(this, 1260, 390, 255, 255));
+        lblPath[i] = MakeLabel(frame, QStringLiteral("lblPath"), i, QStringLiteral("Path"),
                                TwipsRect(this, 150, 690, 1035, 315));
-        txtPath[i] = makeControl<QLineEdit>(frame, QStringLiteral("txtPath"), i, TwipsRect(this, 1230, 690, 3570, 315));
-        cmdBrowse[i] = makeButton(frame, QStringLiteral("cmdBrowse") + QString::number(i), QStringLiteral("..."),
+        txtPath[i] = MakeControl<QLineEdit>(frame, QStringLiteral("txtPath"), i, TwipsRect(this, 1230, 690, 3570, 315));
+        cmdBrowse[i] = MakeButton(frame, QStringLiteral("cmdBrowse") + QString::number(i), QStringLiteral("..."),
                                   TwipsRect(this, 4830, 690, 345, 315));
         cmdBrowse[i]->setToolTip(QStringLiteral("Choose the folder"));
-        lblFormat[i] = makeLabel(frame, QStringLiteral("lblFormat"), i, QStringLiteral("Format"),
+        lblFormat[i] = MakeLabel(frame, QStringLiteral("lblFormat"), i, QStringLiteral("Format"),
                                  TwipsRect(this, 150, 1050, 1035, 315));
         cmbFormat[i] =
-            makeControl<QComboBox>(frame, QStringLiteral("cmbFormat"), i, TwipsRect(this, 1230, 1050, 1485, 315));
+            MakeControl<QComboBox>(frame, QStringLiteral("cmbFormat"), i, TwipsRect(this, 1230, 1050, 1485, 315));
         connect(cmdBrowse[i], &QPushButton::clicked, this, [this, i] { cmdBrowse_Click(i); });
     }
-    cmdOK = makeButton(this, QStringLiteral("cmdOK"), QStringLiteral("Apply And Save"),
+    cmdOK = MakeButton(this, QStringLiteral("cmdOK"), QStringLiteral("Apply And Save"),
                        TwipsRect(this, 1830, 2820, 1305, 405));
     cmdCancel =
-        makeButton(this, QStringLiteral("cmdCancel"), QStringLiteral("Cancel"), TwipsRect(this, 3300, 2820, 1305, 405));
+        MakeButton(this, QStringLiteral("cmdCancel"), QStringLiteral("Cancel"), TwipsRect(this, 3300, 2820, 1305, 405));
     // A caption wider than the design font allowed grows its button outwards, away from the other one.
     const int okWidth = std::max(cmdOK->width(), cmdOK->sizeHint().width());
     cmdOK->setGeometry(cmdOK->geometry().right() + 1 - okWidth, cmdOK->y(), okWidth, cmdOK->height());
@@ -111,13 +111,13 @@ void frmSetWatch::cmdOK_Click()
         entry.Path = WithTrailingSeparator(entry.Path);
     }
     // The table takes the edits only with the file, so that both still agree at the next start.
-    const QString reason = SaveWatchSettings(m_programDir, applied);
-    if (!reason.isEmpty()) {
+    if (const Failure failure = SaveWatchSettings(m_programDir, applied)) {
         // Not exec(): the dialog stays open and the timers keep running while the message is shown.
-        auto *message = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                        QStringLiteral("The watch folder settings could not be saved to %1: %2")
-                                            .arg(QDir::toNativeSeparators(TranslatorIniPath(m_programDir)), reason),
-                                        QMessageBox::Ok, this);
+        auto *message =
+            new QMessageBox(QMessageBox::Warning, windowTitle(),
+                            QStringLiteral("The watch folder settings could not be saved to %1: %2")
+                                .arg(QDir::toNativeSeparators(TranslatorIniPath(m_programDir)), failure.reason),
+                            QMessageBox::Ok, this);
         message->setObjectName(QStringLiteral("msgNotSaved"));
         message->setAttribute(Qt::WA_DeleteOnClose);
         message->open();

@@ -1,4 +1,4 @@
-#include "config/dialog/ProgramWindows.h"
+#include "app/windows/ProgramWindows.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -7,7 +7,7 @@
 
 namespace {
 
-bool isOrBelongsTo(const QWidget *widget, const QWidget *window)
+bool IsOrBelongsTo(const QWidget *widget, const QWidget *window)
 {
     for (; widget != nullptr; widget = widget->parentWidget()) {
         if (widget == window) {
@@ -38,7 +38,7 @@ void DeactivationWatch::focusWindowChanged(QWindow *focus)
     if (active == windows.cend() || (*active)->windowType() == Qt::Popup) {
         return;
     }
-    if (isOrBelongsTo(*active, m_window)) {
+    if (IsOrBelongsTo(*active, m_window)) {
         m_wasActive = true;
     } else if (m_wasActive) {
         m_wasActive = false;

@@ -16,7 +16,7 @@ inline QRect TwipsRect(const QWidget *widget, int left, int top, int width, int 
 }
 
 // A control named name + index, as the windows' control arrays are (lblPath1, lblPath2), at geometry.
-template <typename Control> Control *makeControl(QWidget *parent, const QString &name, int index, const QRect &geometry)
+template <typename Control> Control *MakeControl(QWidget *parent, const QString &name, int index, const QRect &geometry)
 {
     auto *control = new Control(parent);
     control->setObjectName(name + QString::number(index));
@@ -24,9 +24,9 @@ template <typename Control> Control *makeControl(QWidget *parent, const QString 
     return control;
 }
 
-inline QLabel *makeLabel(QWidget *parent, const QString &name, int index, const QString &caption, const QRect &geometry)
+inline QLabel *MakeLabel(QWidget *parent, const QString &name, int index, const QString &caption, const QRect &geometry)
 {
-    QLabel *label = makeControl<QLabel>(parent, name, index, geometry);
+    QLabel *label = MakeControl<QLabel>(parent, name, index, geometry);
     label->setText(caption);
     return label;
 }
