@@ -228,8 +228,11 @@ private Q_SLOTS:
 
         Child<QDateEdit>(log, "dtpDay")->setDate(now.date().addDays(-1));
         QCOMPARE(lines->rowCount(), 0);
-        QCOMPARE(Child<QListView>(log, "lstLog2")->model()->index(0, 0).data().toString(),
-                 "12-01-2026  12:00:00 Yesterday's line");
+        const QAbstractItemModel *yesterday = Child<QListView>(log, "lstLog2")->model();
+        QCOMPARE(yesterday->index(0, 0).data().toString(), "12-01-2026  12:00:00 Yesterday's line");
+        QVERIFY(QFile::remove(LogFilePath(m_dir->path(), 2, now.date().addDays(-1))));
+        window->timeWatch_Timer();
+        QCOMPARE(yesterday->rowCount(), 0);
 
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
         Child<QPushButton>(log, "cmdOpenLogs")->click();
@@ -244,13 +247,15 @@ private Q_SLOTS:
         const auto window = start();
         QVERIFY(window->findChild<QLabel *>(QStringLiteral("lblNotice")) == nullptr);
         writeFile(QStringLiteral("RT-IN1.LST"), "");
+        writeFile(QStringLiteral("DWX.INI"), "");
         for (int tick = 0; tick < 3; ++tick) {
             m_clock.advanceSeconds(1);
             window->core().timeMain_Timer();
         }
         auto *notice = Child<QLabel>(window.get(), "lblNotice");
         QVERIFY(notice->isVisible());
-        QCOMPARE(notice->text(), "RT-IN1.LST changed since start-up: restart the program to use it");
+        QCOMPARE(notice->text(), "DWX.INI changed since start-up: restart the program to use it; "
+                                 "RT-IN1.LST changed since start-up: restart the program to use it");
     }
 };
 

@@ -1,6 +1,7 @@
 #include "tests/support/TestPlatform.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #ifdef _WIN32
@@ -81,6 +83,11 @@ HeldOpen::~HeldOpen()
         CloseHandle(m_handle);
 }
 
+OtherProcess ParentProcess()
+{
+    return {};
+}
+
 FileSizeLimit::FileSizeLimit(int64_t) {}
 
 FileSizeLimit::~FileSizeLimit() = default;
@@ -97,6 +104,12 @@ bool SetFileTimesSince1970(const QString &path, int64_t writeSeconds, int32_t wr
 bool MakeFifo(const QString &path)
 {
     return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+OtherProcess ParentProcess()
+{
+    const qint64 pid = getppid();
+    return {pid, QFileInfo(QStringLiteral("/proc/") + QString::number(pid) + QStringLiteral("/exe")).symLinkTarget()};
 }
 
 void PrepareForRequestStop(QProcess &) {}

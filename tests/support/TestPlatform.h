@@ -16,6 +16,13 @@ inline QByteArray ConsoleText(QByteArray bytes)
 // Windows file time holds) and the last-access time to access seconds. True on success.
 bool SetFileTimesSince1970(const QString &path, int64_t writeSeconds, int32_t writeNanoseconds = 0,
                            int64_t accessSeconds = 0);
+// A process that outlives this one (the one that started it) and the path of its program; program is empty where
+// the system does not tell.
+struct OtherProcess {
+    qint64 pid = 0;
+    QString program;
+};
+OtherProcess ParentProcess();
 // A named pipe (FIFO) in a folder; false where the system has none (Windows).
 bool MakeFifo(const QString &path);
 // Asks the process to stop as an operator would: SIGTERM, or Ctrl+Break on Windows.

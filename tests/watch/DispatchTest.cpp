@@ -61,6 +61,29 @@ TEST_F(Dispatch, UnreadableWorkbookLeavesTheEventFileAndIsReadAgainOnlyWhenChang
     EXPECT_EQ(messages().mid(2),
               QStringList({"Make TVX File for : Day1.xlsx", "TVX File made for : Day1.xlsx after 1 failed attempt"}));
     EXPECT_EQ(ReadBytes(watch1 + "Day1.TVX").count("\r\n"), 1 + 13);
+
+    // The success ends the streak: the next conversion is logged as any other.
+    SetWriteTime(watch1 + "Day1.TVX", 250);
+    scanOnce();
+    core->timeWatch_Timer();
+    EXPECT_EQ(messages().mid(4), QStringList{"Make TVX File for : Day1.xlsx"});
+}
+
+// A change scan soon after a failed write, which may have set it off, leaves the workbook until a pause has passed.
+TEST_F(Dispatch, AFailedWriteIsRetriedByAChangeScanOnlyAfterAPause)
+{
+    activate(1, watch1);
+    WriteSchedule(watch1 + "Day1.xlsx", 100);
+    ASSERT_TRUE(QDir(watch1).mkdir("Day1.TVX")); // no event file can replace a folder
+    scanOnce();
+    core->timeWatch_Timer();
+    const QDateTime failed = clock.now();
+    for (const int after : {TranslatorCore::ScanPauseInterval - 1, TranslatorCore::ScanPauseInterval}) {
+        clock.set(failed.addMSecs(after));
+        core->WatchFolderChanged(1);
+        scanOnce();
+        EXPECT_EQ(pending().size(), after == TranslatorCore::ScanPauseInterval ? 1 : 0) << after;
+    }
 }
 
 TEST_F(Dispatch, RequestOfAFolderWhosePathWasClearedTouchesNothing)

@@ -47,6 +47,9 @@ TEST(LogTail, FollowsTheFileLineByLine)
     result = read(6);
     EXPECT_EQ(result.lines, QStringList{"c"});
     EXPECT_FALSE(result.more);
+    // A line longer than a whole read is shown in parts rather than never.
+    Append(path, "long line\r\n");
+    EXPECT_EQ(read(4).lines, QStringList{"long"});
 
     WriteBytes(path, "new\r\n");
     result = read();

@@ -1,6 +1,7 @@
 #include "watch/ProgramFolderLock.h"
 
 #include "tests/support/Files.h"
+#include "tests/support/TestPlatform.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,10 +33,10 @@ TEST(ProgramFolderLock, ASecondOnTheSameFolderIsRefusedUntilTheFirstEnds)
     EXPECT_TRUE(second.lock());
 }
 
-// After a restart a new process can get the number of the one that left the file behind.
-TEST(ProgramFolderLock, ALockLeftWithThisProcesssOwnNumberIsTakenOver)
+// After a restart a new process can get the number of the one that left the file behind; no other is taken over.
+TEST(ProgramFolderLock, OnlyALockLeftWithThisProcesssOwnNumberIsTakenOver)
 {
-    QTemporaryDir heldDir, leftDir;
+    QTemporaryDir heldDir, leftDir, otherDir;
     ProgramFolderLock held(heldDir.path());
     ASSERT_TRUE(held.lock());
     // Read as QLockFile reads a held lock, which Windows allows while the holder has it open.
@@ -43,6 +44,17 @@ TEST(ProgramFolderLock, ALockLeftWithThisProcesssOwnNumberIsTakenOver)
                ReadBytes(heldDir.filePath(QStringLiteral("tavrel.lock"))));
     ProgramFolderLock next(leftDir.path());
     EXPECT_TRUE(next.lock());
+
+    // Another running program's lock is left, even where the system would let it be removed (nobody holds it).
+    const OtherProcess other = ParentProcess();
+    if (other.program.isEmpty())
+        GTEST_SKIP() << "no other running program to name";
+    QList<QByteArray> lines = ReadBytes(heldDir.filePath(QStringLiteral("tavrel.lock"))).split('\n');
+    lines[0] = QByteArray::number(other.pid);
+    lines[1] = QFile::encodeName(other.program);
+    WriteBytes(otherDir.filePath(QStringLiteral("tavrel.lock")), lines.join('\n'));
+    ProgramFolderLock another(otherDir.path());
+    EXPECT_EQ(another.lock().status, Status::HeldByAnother);
 }
 
 TEST(ProgramFolderLock, AFolderWhereNoLockCanBeMadeIsNamedWithTheReason)
