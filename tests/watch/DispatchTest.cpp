@@ -80,7 +80,7 @@ TEST_F(Dispatch, AFailedWriteIsRetriedByAChangeScanOnlyAfterAPause)
     const QDateTime failed = clock.now();
     for (const int after : {TranslatorCore::ScanPauseInterval - 1, TranslatorCore::ScanPauseInterval}) {
         clock.set(failed.addMSecs(after));
-        core->WatchFolderChanged(1);
+        core->watchFolderChanged(1);
         scanOnce();
         EXPECT_EQ(pending().size(), after == TranslatorCore::ScanPauseInterval ? 1 : 0) << after;
     }
