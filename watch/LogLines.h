@@ -14,5 +14,6 @@ enum class LogLineKind {
 // The kind of a line as the log holds it: "mm-dd-yyyy  hh:mm:ss message".
 LogLineKind ClassifyLogLine(QStringView line);
 
-// "2 rows not used, 1 unknown source, 1 error value": what the row notes of one conversion come to; empty when there are none.
+// "2 rows not used, 1 unknown source, 1 error value": what the row notes of one conversion come to; empty when
+// there are none.
 QString RowNotesSummary(const QStringList &rowNotes);
