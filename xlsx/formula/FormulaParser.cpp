@@ -517,9 +517,15 @@ private:
 
     int Call(QString name, int depth)
     {
-        for (QStringView prefix : {QStringView(u"_XLFN."), QStringView(u"_XLWS.")}) {
-            if (name.startsWith(prefix))
-                name.remove(0, prefix.size());
+        // Newer functions are stored behind a prefix; every prefix goes, so that a printed name reads back alike.
+        for (bool stripped = true; stripped;) {
+            stripped = false;
+            for (QStringView prefix : {QStringView(u"_XLFN."), QStringView(u"_XLWS.")}) {
+                if (name.startsWith(prefix)) {
+                    name.remove(0, prefix.size());
+                    stripped = true;
+                }
+            }
         }
         ++m_pos;
         Node call{.kind = Node::Kind::Call, .text = std::move(name)};
