@@ -517,11 +517,13 @@ private:
 
     int Call(QString name, int depth)
     {
-        // Newer functions are stored behind a prefix; every prefix goes, so that a printed name reads back alike.
+        // Newer functions are stored behind a prefix; every prefix before a name goes, so that a printed name
+        // reads back alike.
         for (bool stripped = true; stripped;) {
             stripped = false;
             for (QStringView prefix : {QStringView(u"_XLFN."), QStringView(u"_XLWS.")}) {
-                if (name.startsWith(prefix)) {
+                if (name.startsWith(prefix) && name.size() > prefix.size() &&
+                    (name.at(prefix.size()).isLetter() || name.at(prefix.size()) == u'_')) {
                     name.remove(0, prefix.size());
                     stripped = true;
                 }

@@ -32,6 +32,7 @@ TEST(FormulaParse, PrecedenceAndReferences)
         {"empty arguments", "IF(A1,,)", "IF(A1,,)"},
         {"function prefix dropped", "_xlfn.CONCAT(\"a\")", "CONCAT(\"a\")"},
         {"every function prefix dropped", "_xlfn._xlws._xlfn.T2()", "T2()"},
+        {"a prefix before no name kept", "_xlfn.2t()+_xlfn..t2()", "(_XLFN.2T()+_XLFN..T2())"},
         {"names and booleans", "MyName*true+Sheet2!Other", "((MYNAME*TRUE)+'Sheet2'!OTHER)"},
         {"range operator on results", "A1:INDEX(B:B,3)", "((A1):(INDEX(B:B,3)))"},
         {"range operator on numbers", "5.:6", "((5):(6))"},
