@@ -158,8 +158,8 @@ int CheckWorkbooks(const QStringList &workbooks, const QDateTime &now)
     std::string lines; // one buffer for every workbook's lines
     for (const QString &workbook : workbooks) {
         const WorkbookCells cells = ReadWorkbookCells(workbook, now);
-        if (!cells.ok()) {
-            ReportWorkbook(workbook, cells.error);
+        if (cells.failure) {
+            ReportWorkbook(workbook, cells.failure.reason);
             status = ExitFailed;
             continue;
         }
@@ -216,13 +216,13 @@ int ConvertWorkbooks(const QStringList &workbooks, const QString &configDir, con
     for (const QString &workbook : workbooks) {
         events.Reset();
         QStringList rowNotes;
-        QString failure = ReadScheduleWorkbook(workbook, router, now, events, &rowNotes);
+        Failure failure = ReadScheduleWorkbook(workbook, router, now, events, &rowNotes);
         for (const QString &note : std::as_const(rowNotes))
             ReportWorkbook(workbook, note);
-        if (failure.isEmpty())
-            failure = WriteEventFile(TargetOf(workbook, outputFile, outputDir), events).reason;
-        if (!failure.isEmpty()) {
-            ReportWorkbook(workbook, failure);
+        if (!failure)
+            failure = WriteEventFile(TargetOf(workbook, outputFile, outputDir), events);
+        if (failure) {
+            ReportWorkbook(workbook, failure.reason);
             status = ExitFailed;
         }
     }

@@ -158,8 +158,8 @@ void readAndBuild(benchmark::State &state, const QString &path)
     EventList events;
     for (auto _ : state) {
         events.Reset();
-        const QString error = ReadScheduleWorkbook(path, router, Day, events);
-        if (!error.isEmpty() || events.slots().size() != 96) {
+        const Failure failure = ReadScheduleWorkbook(path, router, Day, events);
+        if (failure || events.slots().size() != 96) {
             state.SkipWithError("workbook not converted");
             break;
         }
@@ -241,7 +241,7 @@ BENCHMARK(BM_BuildOnly_Typical)->Unit(benchmark::kMicrosecond);
 EventList typicalEvents()
 {
     EventList events;
-    ReadScheduleWorkbook(typicalWorkbook(), benchRouter(), Day, events);
+    (void)ReadScheduleWorkbook(typicalWorkbook(), benchRouter(), Day, events);
     return events;
 }
 

@@ -74,9 +74,9 @@ void BM_ReadAndBuild_Formulas(benchmark::State &state)
     EventList events;
     for (auto _ : state) {
         events.Reset();
-        const QString error = ReadScheduleWorkbook(formulaWorkbook(), router, Moment, events);
-        if (!error.isEmpty() || events.slots().size() != 96) {
-            state.SkipWithError(error.isEmpty() ? "not every row made an event" : qPrintable(error));
+        const Failure failure = ReadScheduleWorkbook(formulaWorkbook(), router, Moment, events);
+        if (failure || events.slots().size() != 96) {
+            state.SkipWithError(failure ? qPrintable(failure.reason) : "not every row made an event");
             break;
         }
         benchmark::DoNotOptimize(events.slots().data());

@@ -26,12 +26,12 @@ void AppendErrorNotes(const ScheduleCells &cells, int rowNumber, QStringList &ro
 
 } // namespace
 
-QString ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &router, const QDateTime &now,
+Failure ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &router, const QDateTime &now,
                              EventList &events, QStringList *rowNotes)
 {
     const WorkbookCells workbook = ReadWorkbookCells(workbookPath, now);
-    if (!workbook.ok())
-        return workbook.error;
+    if (workbook.failure)
+        return workbook.failure;
     const EventDay day(now.date());
     for (int i = 0; i < ScheduleRowCount; ++i) {
         const ScheduleCells &cells = workbook.rows[static_cast<size_t>(i)];

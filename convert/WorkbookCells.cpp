@@ -1,6 +1,6 @@
 #include "convert/WorkbookCells.h"
 
-#include "convert/XlsxWorkbook.h"
+#include "xlsx/XlsxWorkbook.h"
 
 WorkbookCells ReadWorkbookCells(const QString &path, const QDateTime &now)
 {
@@ -14,8 +14,8 @@ WorkbookCells ReadWorkbookCells(const QString &path, const QDateTime &now)
                 result.rows[size_t(position.first - FirstScheduleRow)][size_t(column)] = std::move(cell);
         }
     };
-    result.error = ReadFirstSheet(path, window, now, receive);
-    if (!result.ok())
+    result.failure = ReadFirstSheet(path, window, now, receive);
+    if (result.failure)
         result.rows = {};
     return result;
 }

@@ -1,17 +1,11 @@
 #pragma once
 
+#include "events/Failure.h"
+#include "xlsx/CellValue.h"
+
 #include <QDateTime>
 #include <QString>
 #include <array>
-
-// A cell's value as the workbook stores it.
-struct CellValue {
-    enum class Type { Empty, Number, Text, Boolean, Error };
-    Type type = Type::Empty;
-    double number = 0; // Number (day serial for dates and times)
-    QString text;      // Text, verbatim
-    bool boolean = false;
-};
 
 constexpr int FirstScheduleRow = 5;
 constexpr int LastScheduleRow = 100;
@@ -23,13 +17,10 @@ constexpr std::array<int, ScheduleColumnCount> ScheduleColumnNumbers = {10, 11, 
 
 using ScheduleCells = std::array<CellValue, ScheduleColumnCount>;
 
-struct WorkbookCells {
-    bool ok() const { return error.isEmpty(); }
-    // Empty when read; otherwise why not: "file not found", "is a folder", "not an xlsx workbook", "encrypted
-    // workbook", "legacy .xls workbook: save it as .xlsx", "OpenDocument spreadsheet, not .xlsx", "workbook too
-    // large", "damaged workbook: ...".
-    QString error;
-    std::array<ScheduleCells, ScheduleRowCount> rows{}; // rows[0] is row 5
+// The schedule's block of a workbook, or why it could not be read (as FirstSheetCells::failure).
+struct [[nodiscard]] WorkbookCells {
+    std::array<ScheduleCells, ScheduleRowCount> rows{}; // rows[0] is row 5; all empty after a failure
+    Failure failure;
 };
 
 // Reads the schedule columns of rows 5..100 of the first sheet straight from the .xlsx file; formulas to

@@ -11,21 +11,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = WriteFuzzFile(QStringLiteral("Fuzz.xlsx"), bytes.constData(), bytes.size());
 
     const WorkbookCells cells = ReadWorkbookCells(path, FuzzMoment);
-    FuzzCheck(cells.ok() || IsWorkbookReason(cells.error), "the reason is one of the known ones");
+    FuzzCheck(!cells.failure || IsWorkbookReason(cells.failure.reason), "the reason is one of the known ones");
     if (size == 0) {
-        FuzzCheck(cells.error == QLatin1String("not an xlsx workbook"), "an empty file is not a workbook");
+        FuzzCheck(cells.failure.reason == QLatin1String("not an xlsx workbook"), "an empty file is not a workbook");
     }
     if (bytes.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1"))) {
-        FuzzCheck(cells.error == QLatin1String("encrypted workbook") ||
-                      cells.error == QLatin1String("legacy .xls workbook: save it as .xlsx"),
+        FuzzCheck(cells.failure.reason == QLatin1String("encrypted workbook") ||
+                      cells.failure.reason == QLatin1String("legacy .xls workbook: save it as .xlsx"),
                   "the CFB container is an encrypted or a legacy workbook");
     }
 
     static const RouterConfig router;
     EventList events;
-    const QString error = ReadScheduleWorkbook(path, router, FuzzMoment, events);
-    FuzzCheck(error == cells.error, "the schedule reader gives the cell reader's reason");
-    FuzzCheck(error.isEmpty() || events.slots().empty(), "an unreadable workbook adds no event");
+    const Failure failure = ReadScheduleWorkbook(path, router, FuzzMoment, events);
+    FuzzCheck(failure == cells.failure, "the schedule reader gives the cell reader's reason");
+    FuzzCheck(!failure || events.slots().empty(), "an unreadable workbook adds no event");
     (void)RenderEventFile(events);
     return 0;
 }

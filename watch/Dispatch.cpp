@@ -122,12 +122,11 @@ bool TranslatorCore::convert(const ConversionRequest &request)
     m_events.Reset();
     QStringList rowNotes;
     if (settings.Format == 0) {
-        const QString reason = ReadScheduleWorkbook(signature.path, m_router, m_clock.now(), m_events, &rowNotes);
-        if (!reason.isEmpty()) {
+        if (const Failure failure = ReadScheduleWorkbook(signature.path, m_router, m_clock.now(), m_events, &rowNotes)) {
             // Writing now would put an empty event file over a good one.
             m_unreadableWorkbooks.insert(key, signature);
             m_failedWrites.remove(key);
-            reportNotMade(request.Folder, request.FileName, Failure{reason});
+            reportNotMade(request.Folder, request.FileName, failure);
             return false;
         }
         m_unreadableWorkbooks.remove(key);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/WorkbookCells.h"
+#include "xlsx/CellValue.h"
 #include "tests/support/Files.h"
 
 #include <gtest/gtest.h>

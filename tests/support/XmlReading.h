@@ -3,9 +3,9 @@
 // Reads XML bytes with expat and with the quick tokenizer into any part handler, in chunks of a given size, the
 // way the package feeds them; shared by the tokenizer tests and the differential fuzz target.
 
-#include "convert/SheetReader.h"
-#include "convert/XlsxXml.h"
-#include "convert/XmlTokenizer.h"
+#include "xlsx/SheetReader.h"
+#include "xlsx/XlsxXml.h"
+#include "xlsx/XmlTokenizer.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "convert/SharedStrings.h"
+#include "xlsx/SharedStrings.h"
 
-#include "convert/XlsxPackage.h"
+#include "xlsx/XlsxPackage.h"
 
 #include <algorithm>
 
@@ -75,7 +75,7 @@ void SharedStringsHandler::endItem(std::string_view text)
     ++m_count;
 }
 
-QString SharedStrings::read(XlsxPackage &package, const QString &partName, const std::vector<std::int64_t> &wanted)
+Failure SharedStrings::read(XlsxPackage &package, const QString &partName, const std::vector<std::int64_t> &wanted)
 {
     m_wanted = wanted;
     std::sort(m_wanted.begin(), m_wanted.end());

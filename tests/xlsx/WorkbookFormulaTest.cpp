@@ -1,4 +1,4 @@
-#include "convert/WorkbookCells.h"
+#include "xlsx/XlsxWorkbook.h"
 #include "tests/support/XlsxBuilder.h"
 
 #include <QTemporaryDir>
@@ -24,7 +24,7 @@ QString ScriptRows(const QString &value)
 class WorkbookFormulaTest : public testing::Test
 {
 protected:
-    WorkbookCells read(const QString &rows, bool fullCalcOnLoad)
+    FirstSheetCells read(const QString &rows, bool fullCalcOnLoad)
     {
         XlsxParts parts = TestWorkbookParts(rows);
         SetPart(parts, QStringLiteral("xl/workbook.xml"),
@@ -38,7 +38,8 @@ protected:
         SetPart(parts, QStringLiteral("xl/worksheets/sheet2.xml"), SheetXml(RowXml(1, NumberCell("A1", "7"))));
         const QString path = m_dir.filePath(QStringLiteral("book.xlsx"));
         EXPECT_TRUE(WriteZip(path, parts));
-        return ReadWorkbookCells(path, QDateTime(QDate(2026, 12, 4), QTime(14, 5, 33)));
+        return ReadFirstSheetCells(path, CellWindow{5, 100, {10, 11, 12, 18, 20, 22}},
+                                   QDateTime(QDate(2026, 12, 4), QTime(14, 5, 33)));
     }
 
 private:
@@ -48,23 +49,23 @@ private:
 TEST_F(WorkbookFormulaTest, FormulasWithoutValuesAreCalculated)
 {
     for (const QString &value : {QString(), QStringLiteral("<v/>")}) {
-        const WorkbookCells cells = read(ScriptRows(value), false);
-        ASSERT_TRUE(cells.ok()) << qPrintable(cells.error);
-        EXPECT_DOUBLE_EQ(cells.rows[0][ColumnL].number, 0.4375);
-        EXPECT_EQ(cells.rows[1][ColumnJ].number, 2);
-        EXPECT_DOUBLE_EQ(cells.rows[1][ColumnL].number, 0.4375 + 5.0 / 1440);
-        EXPECT_EQ(cells.rows[1][ColumnR].text, QStringLiteral("News 2"));
-        EXPECT_EQ(cells.rows[1][ColumnT].number, 7);
+        const FirstSheetCells cells = read(ScriptRows(value), false);
+        ASSERT_FALSE(cells.failure) << qPrintable(cells.failure.reason);
+        EXPECT_DOUBLE_EQ(cells.cells.at({5, 12}).number, 0.4375);
+        EXPECT_EQ(cells.cells.at({6, 10}).number, 2);
+        EXPECT_DOUBLE_EQ(cells.cells.at({6, 12}).number, 0.4375 + 5.0 / 1440);
+        EXPECT_EQ(cells.cells.at({6, 18}).text, QStringLiteral("News 2"));
+        EXPECT_EQ(cells.cells.at({6, 20}).number, 7);
     }
 }
 
 TEST_F(WorkbookFormulaTest, PlaceholderValuesAreRecalculatedOnlyWhenAsked)
 {
     const QString zero = QStringLiteral("<v>0</v>");
-    EXPECT_EQ(read(ScriptRows(zero), true).rows[1][ColumnR].text, QStringLiteral("News 2"));
-    const WorkbookCells stored = read(ScriptRows(zero), false);
-    EXPECT_EQ(stored.rows[1][ColumnR].type, CellValue::Type::Number);
-    EXPECT_EQ(stored.rows[1][ColumnR].number, 0);
+    EXPECT_EQ(read(ScriptRows(zero), true).cells.at({6, 18}).text, QStringLiteral("News 2"));
+    const FirstSheetCells stored = read(ScriptRows(zero), false);
+    EXPECT_EQ(stored.cells.at({6, 18}).type, CellValue::Type::Number);
+    EXPECT_EQ(stored.cells.at({6, 18}).number, 0);
 }
 
 TEST_F(WorkbookFormulaTest, SharedFormulasAndErrorValues)
@@ -72,25 +73,25 @@ TEST_F(WorkbookFormulaTest, SharedFormulasAndErrorValues)
     const QString rows = RowXml(5, NumberCell("K5", "0.5") +
                                        QStringLiteral("<c r='L5'><f t='shared' ref='L5:L6' si='0'>K5+1/K$6</f></c>")) +
                          RowXml(6, NumberCell("K6", "0") + QStringLiteral("<c r='L6'><f t='shared' si='0'/></c>"));
-    const WorkbookCells cells = read(rows, false);
-    ASSERT_TRUE(cells.ok()) << qPrintable(cells.error);
-    EXPECT_EQ(cells.rows[0][ColumnL].type, CellValue::Type::Error);
-    EXPECT_EQ(cells.rows[0][ColumnL].text, QStringLiteral("#DIV/0!"));
-    EXPECT_EQ(cells.rows[1][ColumnL].text, QStringLiteral("#DIV/0!"));
+    const FirstSheetCells cells = read(rows, false);
+    ASSERT_FALSE(cells.failure) << qPrintable(cells.failure.reason);
+    EXPECT_EQ(cells.cells.at({5, 12}).type, CellValue::Type::Error);
+    EXPECT_EQ(cells.cells.at({5, 12}).text, QStringLiteral("#DIV/0!"));
+    EXPECT_EQ(cells.cells.at({6, 12}).text, QStringLiteral("#DIV/0!"));
 }
 
 TEST_F(WorkbookFormulaTest, TodayAndNowAreTheConversionsMoment)
 {
-    const WorkbookCells cells = read(RowXml(5, F("K5", "TODAY()") + F("L5", "NOW()")), false);
-    ASSERT_TRUE(cells.ok()) << qPrintable(cells.error);
-    EXPECT_EQ(cells.rows[0][ColumnK].number, 46360);
-    EXPECT_DOUBLE_EQ(cells.rows[0][ColumnL].number, 46360 + (14 * 3600 + 5 * 60 + 33) / 86400.0);
+    const FirstSheetCells cells = read(RowXml(5, F("K5", "TODAY()") + F("L5", "NOW()")), false);
+    ASSERT_FALSE(cells.failure) << qPrintable(cells.failure.reason);
+    EXPECT_EQ(cells.cells.at({5, 11}).number, 46360);
+    EXPECT_DOUBLE_EQ(cells.cells.at({5, 12}).number, 46360 + (14 * 3600 + 5 * 60 + 33) / 86400.0);
 }
 
 TEST_F(WorkbookFormulaTest, FormulasOutsideTheSubsetFailTheRead)
 {
-    const WorkbookCells cells = read(RowXml(7, F("L7", "_xlfn.XLOOKUP(1,A:A,B:B)")), false);
-    EXPECT_EQ(cells.error, QStringLiteral("formula in L7 uses XLOOKUP, which is not calculated here: open and save "
+    const FirstSheetCells cells = read(RowXml(7, F("L7", "_xlfn.XLOOKUP(1,A:A,B:B)")), false);
+    EXPECT_EQ(cells.failure.reason, QStringLiteral("formula in L7 uses XLOOKUP, which is not calculated here: open and save "
                                           "the workbook in a spreadsheet program"));
 }
 

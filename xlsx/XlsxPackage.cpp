@@ -1,7 +1,7 @@
-#include "convert/XlsxPackage.h"
+#include "xlsx/XlsxPackage.h"
 
-#include "convert/CompoundFile.h"
-#include "convert/XmlTokenizer.h"
+#include "xlsx/CompoundFile.h"
+#include "xlsx/XmlTokenizer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -39,6 +39,17 @@ std::int64_t ChunkSize(std::int64_t fed, const XmlPartHandler &handler)
         return std::min(fed, MaxChunkSize);
     const std::int64_t needed = handler.bytesStillNeeded(fed);
     return needed > 0 ? std::clamp(needed, SmallestChunk, SmallChunk) : SmallChunk;
+}
+
+// Excel 97 to 2003 keeps its sheets in a "Workbook" stream, Excel 5 in "Book"; an encrypted .xlsx is an
+// "EncryptedPackage" stream in the same container.
+Failure CompoundFileReason(const QString &path)
+{
+    const QStringList streams = CompoundFileEntryNames(path);
+    const auto has = [&streams](const char *name) { return streams.contains(QLatin1String(name), Qt::CaseInsensitive); };
+    if (!has("EncryptedPackage") && (has("Workbook") || has("Book")))
+        return {QStringLiteral("legacy .xls workbook: save it as .xlsx")};
+    return {QStringLiteral("encrypted workbook")};
 }
 
 } // namespace
@@ -177,9 +188,9 @@ private:
 
 } // namespace
 
-QString Damaged(const QString &detail)
+Failure Damaged(const QString &detail)
 {
-    return QStringLiteral("damaged workbook: ") + detail;
+    return {QStringLiteral("damaged workbook: ") + detail};
 }
 
 bool IsRelationshipType(const QString &type, QLatin1String name)
@@ -200,16 +211,33 @@ XlsxPackage::~XlsxPackage()
         zip_discard(m_archive);
 }
 
-QString XlsxPackage::open(const QString &path)
+Failure XlsxPackage::open(const QString &path)
+{
+    if (const Failure failure = load(path))
+        return failure;
+    const QByteArray head = m_file->block.left(8);
+    if (head.isEmpty())
+        return {QStringLiteral("not an xlsx workbook")};
+    if (head == QByteArray(CfbSignature, 8))
+        return CompoundFileReason(path);
+    if (const Failure failure = openArchive(head))
+        return failure;
+    indexEntries();
+    if (isOpenDocumentSpreadsheet())
+        return {QStringLiteral("OpenDocument spreadsheet, not .xlsx")};
+    return {};
+}
+
+Failure XlsxPackage::load(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return QStringLiteral("file not found");
+        return {QStringLiteral("file not found")};
     if (info.isDir())
-        return QStringLiteral("is a folder");
+        return {QStringLiteral("is a folder")};
     // A pipe or a device is no workbook, and reading a pipe could block.
     if (!info.isFile())
-        return QStringLiteral("not an xlsx workbook");
+        return {QStringLiteral("not an xlsx workbook")};
     // A usual workbook is read whole, once, so that libzip seeks and reads in memory, not with a system call
     // each, and the file is closed at once. Unbuffered, so that of a larger one only the eight bytes asked for are
     // read; that one stays open for libzip.
@@ -217,27 +245,17 @@ QString XlsxPackage::open(const QString &path)
     QFile &file = m_file->file;
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return QStringLiteral("file not found");
+        return {QStringLiteral("file not found")};
     const bool whole = info.size() <= InMemoryLimit;
     m_file->block = file.read(whole ? info.size() : 8);
     m_file->size = whole ? zip_uint64_t(m_file->block.size()) : zip_uint64_t(info.size());
     if (whole)
         file.close();
-    const QByteArray head = m_file->block.left(8);
-    if (head.isEmpty())
-        return QStringLiteral("not an xlsx workbook");
-    if (head == QByteArray(CfbSignature, 8)) {
-        // Excel 97 to 2003 keeps its sheets in a "Workbook" stream, Excel 5 in "Book"; an encrypted .xlsx is
-        // an "EncryptedPackage" stream in the same container.
-        const QStringList streams = CompoundFileEntryNames(path);
-        const auto has = [&streams](const char *name) {
-            return streams.contains(QLatin1String(name), Qt::CaseInsensitive);
-        };
-        if (!has("EncryptedPackage") && (has("Workbook") || has("Book")))
-            return QStringLiteral("legacy .xls workbook: save it as .xlsx");
-        return QStringLiteral("encrypted workbook");
-    }
+    return {};
+}
 
+Failure XlsxPackage::openArchive(const QByteArray &head)
+{
     // libzip reports a truncated archive and a file of another kind alike; the first bytes tell them apart.
     zip_error_t sourceError;
     zip_error_init(&sourceError);
@@ -250,16 +268,20 @@ QString XlsxPackage::open(const QString &path)
     }
     const int error = zip_error_code_zip(&sourceError);
     zip_error_fini(&sourceError);
-    if (!m_archive) {
-        if (!head.startsWith("PK"))
-            return QStringLiteral("not an xlsx workbook");
-        zip_error_t zipError;
-        zip_error_init_with_code(&zipError, error);
-        const QString reason = Damaged(
-            QStringLiteral("unreadable zip archive (%1)").arg(QString::fromUtf8(zip_error_strerror(&zipError))));
-        zip_error_fini(&zipError);
-        return reason;
-    }
+    if (m_archive)
+        return {};
+    if (!head.startsWith("PK"))
+        return {QStringLiteral("not an xlsx workbook")};
+    zip_error_t zipError;
+    zip_error_init_with_code(&zipError, error);
+    const Failure failure =
+        Damaged(QStringLiteral("unreadable zip archive (%1)").arg(QString::fromUtf8(zip_error_strerror(&zipError))));
+    zip_error_fini(&zipError);
+    return failure;
+}
+
+void XlsxPackage::indexEntries()
+{
     const zip_int64_t count = zip_get_num_entries(m_archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char *name = zip_get_name(m_archive, zip_uint64_t(i), ZIP_FL_ENC_GUESS);
@@ -269,9 +291,6 @@ QString XlsxPackage::open(const QString &path)
         if (!m_entries.contains(key)) // of names differing only in case or slashes, the first counts
             m_entries.insert(key, std::uint64_t(i));
     }
-    if (isOpenDocumentSpreadsheet())
-        return QStringLiteral("OpenDocument spreadsheet, not .xlsx");
-    return {};
 }
 
 bool XlsxPackage::isOpenDocumentSpreadsheet() const
@@ -303,7 +322,7 @@ std::optional<std::uint64_t> XlsxPackage::entryIndex(const QString &partName) co
     return std::nullopt;
 }
 
-QString XlsxPackage::parse(const QString &partName, XmlPartHandler &handler)
+Failure XlsxPackage::parse(const QString &partName, XmlPartHandler &handler)
 {
     const std::optional<std::uint64_t> index = entryIndex(partName);
     if (!index)
@@ -330,14 +349,14 @@ QString XlsxPackage::parse(const QString &partName, XmlPartHandler &handler)
             const int want = int(std::min(ChunkSize(fed, handler), m_budget));
             void *buffer = parser.buffer(want);
             if (!buffer)
-                return QStringLiteral("workbook too large");
+                return {QStringLiteral("workbook too large")};
             length = zip_fread(file.get(), buffer, zip_uint64_t(want));
         } else {
             // The budget is spent: any further byte this part needs is one too many.
             char probe = 0;
             length = zip_fread(file.get(), &probe, 1);
             if (length > 0)
-                return QStringLiteral("workbook too large");
+                return {QStringLiteral("workbook too large")};
         }
         if (length < 0)
             return Damaged(QStringLiteral("cannot inflate part %1 (%2)")
@@ -355,7 +374,7 @@ QString XlsxPackage::parse(const QString &partName, XmlPartHandler &handler)
         case XmlPartParser::Status::DtdRefused:
             return Damaged(QStringLiteral("DTD not allowed"));
         case XmlPartParser::Status::OutOfMemory:
-            return QStringLiteral("workbook too large");
+            return {QStringLiteral("workbook too large")};
         }
     }
 }
@@ -401,10 +420,12 @@ void XlsxPackage::refundUnread(const XmlPartHandler &handler, std::int64_t fed, 
         m_budget += fed - std::min(fed, finishedAt);
 }
 
-QString XlsxPackage::readRelationships(const QString &sourcePart, std::vector<XlsxRelationship> &relationships)
+XlsxRelationships XlsxPackage::readRelationships(const QString &sourcePart)
 {
-    RelationshipsHandler handler(sourcePart, relationships);
-    return parse(relationshipsPart(sourcePart), handler);
+    XlsxRelationships relationships;
+    RelationshipsHandler handler(sourcePart, relationships.list);
+    relationships.failure = parse(relationshipsPart(sourcePart), handler);
+    return relationships;
 }
 
 QString XlsxPackage::relationshipsPart(const QString &sourcePart)

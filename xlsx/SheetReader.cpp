@@ -1,4 +1,4 @@
-#include "convert/SheetReader.h"
+#include "xlsx/SheetReader.h"
 
 #include <algorithm>
 #include <charconv>

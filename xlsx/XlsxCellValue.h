@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/WorkbookCells.h"
+#include "xlsx/CellValue.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "convert/XlsxCellValue.h"
-#include "convert/XlsxXml.h"
+#include "xlsx/XlsxCellValue.h"
+#include "xlsx/XlsxXml.h"
 
 #include <cstdint>
 #include <memory>

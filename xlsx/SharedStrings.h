@@ -1,6 +1,7 @@
 #pragma once
 
-#include "convert/XlsxXml.h"
+#include "events/Failure.h"
+#include "xlsx/XlsxXml.h"
 
 #include <QString>
 #include <cstdint>
@@ -46,8 +47,8 @@ class SharedStrings
 {
 public:
     // Reads partName up to the highest wanted index; an empty partName is a workbook without the part (an
-    // empty table). Empty when read, otherwise the package's reason.
-    QString read(XlsxPackage &package, const QString &partName, const std::vector<std::int64_t> &wanted);
+    // empty table). Fails with the package's reason.
+    Failure read(XlsxPackage &package, const QString &partName, const std::vector<std::int64_t> &wanted);
 
     // The item's text, escapes decoded, or nothing when the index is outside the table (or was not wanted).
     std::optional<QString> text(std::int64_t index) const;

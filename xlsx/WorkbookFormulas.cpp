@@ -1,6 +1,6 @@
-#include "convert/WorkbookFormulas.h"
+#include "xlsx/WorkbookFormulas.h"
 
-#include "convert/SharedStrings.h"
+#include "xlsx/SharedStrings.h"
 #include "events/DateValue.h"
 #include "xlsx/formula/Evaluator.h"
 #include "xlsx/formula/Formula.h"
@@ -149,7 +149,7 @@ public:
     {
     }
 
-    QString error;             // the first sheet that could not be read
+    Failure failure;           // why the first sheet that could not be read was not
     bool tooManyCells = false; // the sheets read hold more than MaxCells cells
     static constexpr size_t MaxCells = 1000000;
 
@@ -208,16 +208,15 @@ private:
         const QString part = m_parts.sheets[size_t(index)].part;
         if (part.isEmpty())
             return sheet;
-        if (QString failed = m_package.parse(part, reader); !failed.isEmpty()) {
-            error = error.isEmpty() ? failed : error;
+        if (Failure failed = m_package.parse(part, reader)) {
+            failure = failure ? failure : failed;
             return sheet;
         }
         sheet.raw = reader.takeCells();
         m_cellsKept += sheet.raw.cells.size();
         tooManyCells = tooManyCells || reader.overflowed();
-        if (QString failed = sheet.strings.read(m_package, m_sharedStringsPart, SharedStringIndices(sheet.raw));
-            !failed.isEmpty()) {
-            error = error.isEmpty() ? failed : error;
+        if (Failure failed = sheet.strings.read(m_package, m_sharedStringsPart, SharedStringIndices(sheet.raw))) {
+            failure = failure ? failure : failed;
             sheet.raw = RawCells();
             return sheet;
         }
@@ -246,10 +245,12 @@ double MomentSerial(const QDateTime &moment)
 
 } // namespace
 
-QString ReadWorkbookFormulaParts(XlsxPackage &package, const QString &workbookPart, WorkbookFormulaParts &parts)
+WorkbookFormulaParts ReadWorkbookFormulaParts(XlsxPackage &package, const QString &workbookPart)
 {
+    WorkbookFormulaParts parts;
     WorkbookPartsHandler handler(parts);
-    return package.parse(workbookPart, handler);
+    parts.failure = package.parse(workbookPart, handler);
+    return parts;
 }
 
 bool HasFormulas(const RawCells &block)
@@ -284,8 +285,8 @@ CalculatedCells CalculateBlock(XlsxPackage &package, const WorkbookFormulaParts 
         if (!cell.hasFormula)
             continue;
         const formula::Result<formula::Value> value = evaluator.CellValue({0, position.first, position.second});
-        if (!workbook.error.isEmpty()) {
-            result.error = workbook.error;
+        if (workbook.failure) {
+            result.failure = workbook.failure;
             break;
         }
         std::optional<formula::Refusal> refusal;
@@ -294,14 +295,14 @@ CalculatedCells CalculateBlock(XlsxPackage &package, const WorkbookFormulaParts 
         else if (!value)
             refusal = value.refusal();
         if (refusal) {
-            result.error = QStringLiteral("formula in ") + formula::ColumnName(position.second) +
+            result.failure.reason = QStringLiteral("formula in ") + formula::ColumnName(position.second) +
                            QString::number(position.first) + QLatin1Char(' ') + refusal->Text() +
                            QStringLiteral(": open and save the workbook in a spreadsheet program");
             break;
         }
         result.cells.emplace(position, ToCellValue(value.value()));
     }
-    if (!result.ok())
+    if (result.failure)
         result.cells.clear();
     return result;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "convert/SheetReader.h"
-#include "convert/WorkbookCells.h"
-#include "convert/XlsxPackage.h"
+#include "xlsx/SheetReader.h"
+#include "xlsx/CellValue.h"
+#include "xlsx/XlsxPackage.h"
 
 #include <QDateTime>
 #include <QString>
@@ -24,10 +24,11 @@ struct WorkbookFormulaParts {
     std::vector<Sheet> sheets;
     std::vector<Name> names;
     bool fullCalcOnLoad = false;
+    Failure failure; // why the workbook part could not be read
 };
 
-// Reads the sheets, defined names and calcPr of the workbook part; empty when read, otherwise the reason.
-QString ReadWorkbookFormulaParts(XlsxPackage &package, const QString &workbookPart, WorkbookFormulaParts &parts);
+// Reads the sheets, defined names and calcPr of the workbook part.
+WorkbookFormulaParts ReadWorkbookFormulaParts(XlsxPackage &package, const QString &workbookPart);
 
 // Whether any cell of the block holds a formula.
 bool HasFormulas(const RawCells &block);
@@ -35,11 +36,10 @@ bool HasFormulas(const RawCells &block);
 bool NeedsCalculation(const RawCells &block, bool fullCalcOnLoad);
 
 struct CalculatedCells {
-    bool ok() const { return error.isEmpty(); }
+    std::map<CellPosition, CellValue> cells; // the block's formula cells, calculated; none after a failure
     // "formula in L7 uses XLOOKUP, which is not calculated here: open and save the workbook in a spreadsheet
     // program", or the package's reason.
-    QString error;
-    std::map<CellPosition, CellValue> cells; // the block's formula cells, calculated
+    Failure failure;
 };
 
 // Calculates the block's formula cells on the first sheet, reading the cells, sheets and names they reach; now

@@ -1,7 +1,7 @@
-#include "convert/XlsxCellValue.h"
+#include "xlsx/XlsxCellValue.h"
 
-#include "convert/SharedStrings.h"
-#include "convert/XlsxXml.h"
+#include "xlsx/SharedStrings.h"
+#include "xlsx/XlsxXml.h"
 
 #include <charconv>
 #include <chrono>

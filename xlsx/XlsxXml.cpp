@@ -1,4 +1,4 @@
-#include "convert/XlsxXml.h"
+#include "xlsx/XlsxXml.h"
 
 #include <cstring>
 #include <expat.h>

@@ -1,4 +1,4 @@
-#include "convert/XmlTokenizer.h"
+#include "xlsx/XmlTokenizer.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "convert/CompoundFile.h"
+#include "xlsx/CompoundFile.h"
 
 #include <QFile>
 #include <QSet>

@@ -1,8 +1,8 @@
-#include "convert/XlsxWorkbook.h"
+#include "xlsx/XlsxWorkbook.h"
 
-#include "convert/SharedStrings.h"
-#include "convert/WorkbookFormulas.h"
-#include "convert/XlsxPackage.h"
+#include "xlsx/SharedStrings.h"
+#include "xlsx/WorkbookFormulas.h"
+#include "xlsx/XlsxPackage.h"
 
 #include <new>
 
@@ -51,18 +51,18 @@ private:
     int m_sheetsDepth = 0;
 };
 
-QString ReadCells(const QString &path, const CellWindow &window, const QDateTime &now, const CellReceiver &receive,
+Failure ReadCells(const QString &path, const CellWindow &window, const QDateTime &now, const CellReceiver &receive,
                   std::int64_t inflatedLimit)
 {
     XlsxPackage package(inflatedLimit);
-    if (QString error = package.open(path); !error.isEmpty())
-        return error;
+    if (Failure failure = package.open(path))
+        return failure;
 
-    std::vector<XlsxRelationship> packageRelationships;
-    if (QString error = package.readRelationships(QString(), packageRelationships); !error.isEmpty())
-        return error;
+    const XlsxRelationships packageRelationships = package.readRelationships(QString());
+    if (packageRelationships.failure)
+        return packageRelationships.failure;
     QString workbookPart;
-    for (const XlsxRelationship &relationship : packageRelationships) {
+    for (const XlsxRelationship &relationship : packageRelationships.list) {
         if (IsRelationshipType(relationship.type, QLatin1String("officeDocument"))) {
             workbookPart = relationship.target;
             break;
@@ -72,19 +72,19 @@ QString ReadCells(const QString &path, const CellWindow &window, const QDateTime
         return Damaged(QStringLiteral("no workbook part"));
 
     WorkbookHandler workbook;
-    if (QString error = package.parse(workbookPart, workbook); !error.isEmpty())
-        return error;
+    if (Failure failure = package.parse(workbookPart, workbook))
+        return failure;
     if (!workbook.sheetFound)
         return Damaged(QStringLiteral("no sheet in ") + workbookPart);
     if (workbook.sheetRelationshipId.isEmpty())
         return Damaged(QStringLiteral("first sheet has no relationship id"));
 
-    std::vector<XlsxRelationship> workbookRelationships;
-    if (QString error = package.readRelationships(workbookPart, workbookRelationships); !error.isEmpty())
-        return error;
+    const XlsxRelationships workbookRelationships = package.readRelationships(workbookPart);
+    if (workbookRelationships.failure)
+        return workbookRelationships.failure;
     QString sheetPart;
     QString sharedStringsPart;
-    for (const XlsxRelationship &relationship : workbookRelationships) {
+    for (const XlsxRelationship &relationship : workbookRelationships.list) {
         if (sheetPart.isEmpty() && relationship.id == workbook.sheetRelationshipId)
             sheetPart = relationship.target;
         if (sharedStringsPart.isEmpty() && IsRelationshipType(relationship.type, QLatin1String("sharedStrings")))
@@ -95,24 +95,24 @@ QString ReadCells(const QString &path, const CellWindow &window, const QDateTime
 
     // A chartsheet has no sheetData, so it simply gives no cells.
     SheetReader sheet(window);
-    if (QString error = package.parse(sheetPart, sheet); !error.isEmpty())
-        return error;
+    if (Failure failure = package.parse(sheetPart, sheet))
+        return failure;
 
     const RawCells rawCells = sheet.takeCells();
     SharedStrings sharedStrings;
     // Without a shared-strings relationship the table is empty; a named part that is absent is damage.
-    if (QString error = sharedStrings.read(package, sharedStringsPart, SharedStringIndices(rawCells)); !error.isEmpty())
-        return error;
+    if (Failure failure = sharedStrings.read(package, sharedStringsPart, SharedStringIndices(rawCells)))
+        return failure;
 
     // Formulas only cost time when the block has some: the workbook part is then read to its end.
     CalculatedCells calculated;
     if (HasFormulas(rawCells)) {
-        WorkbookFormulaParts parts;
-        if (QString error = ReadWorkbookFormulaParts(package, workbookPart, parts); !error.isEmpty())
-            return error;
+        WorkbookFormulaParts parts = ReadWorkbookFormulaParts(package, workbookPart);
+        if (parts.failure)
+            return parts.failure;
         if (NeedsCalculation(rawCells, parts.fullCalcOnLoad)) {
             for (auto &sheetParts : parts.sheets) {
-                for (const XlsxRelationship &relationship : workbookRelationships) {
+                for (const XlsxRelationship &relationship : workbookRelationships.list) {
                     if (relationship.id == sheetParts.relationshipId) {
                         sheetParts.part = relationship.target;
                         break;
@@ -120,8 +120,8 @@ QString ReadCells(const QString &path, const CellWindow &window, const QDateTime
                 }
             }
             calculated = CalculateBlock(package, parts, sharedStringsPart, rawCells, now);
-            if (!calculated.ok())
-                return calculated.error;
+            if (calculated.failure)
+                return calculated.failure;
         }
     }
 
@@ -136,27 +136,27 @@ QString ReadCells(const QString &path, const CellWindow &window, const QDateTime
 
 } // namespace
 
-QString ReadFirstSheet(const QString &path, const CellWindow &window, const QDateTime &now, const CellReceiver &receive,
+Failure ReadFirstSheet(const QString &path, const CellWindow &window, const QDateTime &now, const CellReceiver &receive,
                        std::int64_t inflatedLimit)
 {
     try {
         return ReadCells(path, window, now, receive, inflatedLimit);
     } catch (const std::bad_alloc &) {
-        return QStringLiteral("workbook too large");
+        return {QStringLiteral("workbook too large")};
     }
 }
 
-SheetCellsResult ReadFirstSheetCells(const QString &path, const CellWindow &window, const QDateTime &now,
+FirstSheetCells ReadFirstSheetCells(const QString &path, const CellWindow &window, const QDateTime &now,
                                      std::int64_t inflatedLimit)
 {
-    SheetCellsResult result;
-    result.error = ReadFirstSheet(
+    FirstSheetCells result;
+    result.failure = ReadFirstSheet(
         path, window, now,
         [&](const CellPosition &position, CellValue &&value) {
             result.cells.emplace_hint(result.cells.end(), position, std::move(value));
         },
         inflatedLimit);
-    if (!result.ok())
+    if (result.failure)
         result.cells.clear();
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "convert/XlsxXml.h"
+#include "events/Failure.h"
+#include "xlsx/XlsxXml.h"
 
 #include <QHash>
 #include <QString>
@@ -22,6 +23,12 @@ struct XlsxRelationship {
     QString target;
 };
 
+// A part's relationships, or why they could not be read.
+struct [[nodiscard]] XlsxRelationships {
+    std::vector<XlsxRelationship> list;
+    Failure failure;
+};
+
 // The zip container of a workbook: opening with the exact reason, part lookup, relationships and streaming
 // of parts through the quick tokenizer or expat under one budget of inflated bytes.
 class XlsxPackage
@@ -32,19 +39,19 @@ public:
     XlsxPackage(const XlsxPackage &) = delete;
     XlsxPackage &operator=(const XlsxPackage &) = delete;
 
-    // Empty when opened; otherwise "file not found", "is a folder", "not an xlsx workbook", "encrypted workbook",
+    // Why the file cannot be read as a package: "file not found", "is a folder", "not an xlsx workbook", "encrypted workbook",
     // "legacy .xls workbook: save it as .xlsx", "OpenDocument spreadsheet, not .xlsx" or "damaged workbook: ...".
-    QString open(const QString &path);
+    Failure open(const QString &path);
 
     // Whether the archive holds the part, names compared without regard to case and with "\" read as "/".
     bool contains(const QString &partName) const { return entryIndex(partName).has_value(); }
 
-    // Streams the part through the handler until it ends or the handler is finished; empty when parsed,
-    // otherwise "workbook too large" or "damaged workbook: ...".
-    QString parse(const QString &partName, XmlPartHandler &handler);
+    // Streams the part through the handler until it ends or the handler is finished; fails with "workbook too
+    // large" or "damaged workbook: ...".
+    Failure parse(const QString &partName, XmlPartHandler &handler);
 
     // Reads the relationships of a part ("" for the package itself); internal targets only.
-    QString readRelationships(const QString &sourcePart, std::vector<XlsxRelationship> &relationships);
+    XlsxRelationships readRelationships(const QString &sourcePart);
 
     // A relationship target resolved against the folder of its source part; a leading "/" is the root.
     static QString resolveTarget(const QString &sourcePart, const QString &target);
@@ -52,6 +59,10 @@ public:
     static QString relationshipsPart(const QString &sourcePart);
 
 private:
+    // Reads the file, whole when small, else its first bytes.
+    Failure load(const QString &path);
+    Failure openArchive(const QByteArray &head);
+    void indexEntries();
     std::optional<std::uint64_t> entryIndex(const QString &partName) const;
     bool isOpenDocumentSpreadsheet() const;
     // Reads the part with the quick tokenizer; false when it gave up.
@@ -70,4 +81,4 @@ private:
 bool IsRelationshipType(const QString &type, QLatin1String name);
 
 // "damaged workbook: " and the detail: the reason for every structural fault of a package.
-QString Damaged(const QString &detail);
+Failure Damaged(const QString &detail);

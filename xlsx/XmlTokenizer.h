@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/XlsxXml.h"
+#include "xlsx/XlsxXml.h"
 
 #include <array>
 #include <cstddef>

@@ -1,6 +1,6 @@
-#include "convert/XlsxCellValue.h"
-#include "convert/XlsxWorkbook.h"
-#include "convert/XlsxXml.h"
+#include "xlsx/XlsxCellValue.h"
+#include "xlsx/XlsxWorkbook.h"
+#include "xlsx/XlsxXml.h"
 #include "tests/support/CellTestSupport.h"
 #include "tests/support/TestPlatform.h"
 #include "tests/support/XlsxBuilder.h"
@@ -26,7 +26,7 @@ XlsxParts Plain(const XlsxParts &changes = {})
     return parts;
 }
 
-CellValue At(const SheetCellsResult &result, int row, int column)
+CellValue At(const FirstSheetCells &result, int row, int column)
 {
     const auto found = result.cells.find({row, column});
     return found == result.cells.end() ? CellValue() : found->second;
@@ -36,12 +36,12 @@ class WorkbookReaderTest : public testing::Test
 {
 protected:
     QString path(const QString &name = QStringLiteral("book.xlsx")) const { return m_dir.filePath(name); }
-    SheetCellsResult read(const XlsxParts &parts, std::int64_t limit = InflatedXmlLimit)
+    FirstSheetCells read(const XlsxParts &parts, std::int64_t limit = InflatedXmlLimit)
     {
         EXPECT_TRUE(WriteZip(path(), parts));
         return ReadFirstSheetCells(path(), CellWindow{1, 100, {}}, Moment, limit);
     }
-    SheetCellsResult readSheet(const QString &rows) { return read(TestWorkbookParts(rows)); }
+    FirstSheetCells readSheet(const QString &rows) { return read(TestWorkbookParts(rows)); }
 
     QTemporaryDir m_dir;
 };
@@ -98,8 +98,8 @@ TEST_F(WorkbookReaderTest, FindsTheFirstSheet)
          CellValue()},
     };
     for (const auto &c : cases) {
-        const SheetCellsResult result = read(c.parts);
-        ASSERT_TRUE(result.ok()) << c.name << ": " << result.error.toStdString();
+        const FirstSheetCells result = read(c.parts);
+        ASSERT_FALSE(result.failure) << c.name << ": " << result.failure.reason.toStdString();
         EXPECT_EQ(result.cells.size(), c.a1.type == CellValue::Type::Empty ? 0u : 1u) << c.name;
         EXPECT_EQ(At(result, 1, 1), c.a1) << c.name;
     }
@@ -145,8 +145,8 @@ TEST_F(WorkbookReaderTest, EachCellGivesTheValueOfItsTypeOrAnError)
         const QString cell =
             QStringLiteral("<c r='A1' %1>%2</c>").arg(QLatin1String(c.attributes), QLatin1String(c.content));
         SetPart(parts, "xl/worksheets/sheet1.xml", SheetXml("<row r='1'>" + cell + "</row>"));
-        const SheetCellsResult result = read(parts);
-        ASSERT_TRUE(result.ok()) << result.error.toStdString();
+        const FirstSheetCells result = read(parts);
+        ASSERT_FALSE(result.failure) << result.failure.reason.toStdString();
         EXPECT_EQ(At(result, 1, 1), c.value) << cell.toStdString();
     }
 }
@@ -177,13 +177,13 @@ TEST_F(WorkbookReaderTest, PositionsFollowRowElementsAndReferencesUpToTheFirstRo
 {
     // No r: next positions; lower case; a cell whose reference names another row stays in its row element;
     // rows out of order; a repeated row merges; a repeated cell keeps its last value; nothing after row 101 counts.
-    const SheetCellsResult result = readSheet(
+    const FirstSheetCells result = readSheet(
         R"(<row><c><v>1</v></c><c><v>2</v></c></row><row><c r="c9"><v>3</v></c><c><v>4</v></c></row>)"
         R"(<row r="7"><c r="B7"><v>5</v></c></row><row><c r="A1"><v>6</v></c></row><row r="20"><c r="A20"><v>7</v>)"
         R"(</c><c r="B20"><v>8</v></c></row><row r="10"><c r="A10"><v>9</v></c></row><row r="20"><c r="B20">)"
         R"(<v>10</v></c><c r="C20"><v>11</v></c><c r="C20"/></row><row r="100"><c r="A100"><v>12</v></c></row>)"
         R"(<row r="101"/><row r="50"><c r="A50"><v>13</v></c></row><row r="102"><c></row>)");
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    ASSERT_FALSE(result.failure) << result.failure.reason.toStdString();
     const std::map<CellPosition, double> expected = {{{1, 1}, 1},  {{1, 2}, 2},   {{2, 3}, 3},  {{2, 4}, 4},
                                                      {{7, 2}, 5},  {{8, 1}, 6},   {{20, 1}, 7}, {{20, 2}, 10},
                                                      {{10, 1}, 9}, {{100, 1}, 12}};
@@ -225,16 +225,17 @@ TEST_F(WorkbookReaderTest, AFileThatIsNoReadableWorkbookGivesTheReason)
     for (size_t row = 0; row < std::size(cases); ++row) {
         const auto &[bytes, reason] = cases[row];
         WriteBytes(path(), bytes);
-        const WorkbookCells result = ReadWorkbookCells(path(), Moment);
-        EXPECT_TRUE(reason.endsWith(QLatin1String(": ")) ? result.error.startsWith(reason) : result.error == reason)
-            << "row " << row << ": " << result.error.toStdString();
-        EXPECT_EQ(result.rows[0][ColumnJ], CellValue()) << "row " << row;
+        const FirstSheetCells result = ReadFirstSheetCells(path(), CellWindow{1, 100, {}}, Moment);
+        const QString &failure = result.failure.reason;
+        EXPECT_TRUE(reason.endsWith(QLatin1String(": ")) ? failure.startsWith(reason) : failure == reason)
+            << "row " << row << ": " << result.failure.reason.toStdString();
+        EXPECT_TRUE(result.cells.empty()) << "row " << row;
     }
-    EXPECT_EQ(ReadWorkbookCells(path("missing.xlsx"), Moment).error, "file not found");
+    EXPECT_EQ(ReadFirstSheetCells(path("missing.xlsx"), CellWindow{}, Moment).failure.reason, "file not found");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.xlsx")));
-    EXPECT_EQ(ReadWorkbookCells(path("folder.xlsx"), Moment).error, "is a folder");
+    EXPECT_EQ(ReadFirstSheetCells(path("folder.xlsx"), CellWindow{}, Moment).failure.reason, "is a folder");
     if (MakeFifo(path("pipe.xlsx"))) { // opening one would wait for a writer
-        EXPECT_EQ(ReadWorkbookCells(path("pipe.xlsx"), Moment).error, "not an xlsx workbook");
+        EXPECT_EQ(ReadFirstSheetCells(path("pipe.xlsx"), CellWindow{}, Moment).failure.reason, "not an xlsx workbook");
     }
 }
 
@@ -268,8 +269,8 @@ TEST_F(WorkbookReaderTest, ALargeWorkbookReadsAsASmallOne)
     for (size_t row = 0; row < std::size(cases); ++row) {
         const auto &[bytes, reason] = cases[row];
         WriteBytes(path(), bytes);
-        const SheetCellsResult result = ReadFirstSheetCells(path(), CellWindow{1, 100, {}}, Moment);
-        EXPECT_EQ(result.error, reason) << "row " << row;
+        const FirstSheetCells result = ReadFirstSheetCells(path(), CellWindow{1, 100, {}}, Moment);
+        EXPECT_EQ(result.failure.reason, reason) << "row " << row;
         EXPECT_EQ(At(result, 5, 10), reason.isEmpty() ? Text("y") : CellValue()) << "row " << row;
         EXPECT_EQ(At(result, 1, 1), reason.isEmpty() ? Text(letters) : CellValue()) << "row " << row;
     }
@@ -298,10 +299,10 @@ TEST_F(WorkbookReaderTest, LimitCountsTheInflatedBytesTheReadNeeds)
         else if (name != QLatin1String("[Content_Types].xml"))
             needed += content.size();
     }
-    const SheetCellsResult result = read(parts, needed);
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    const FirstSheetCells result = read(parts, needed);
+    ASSERT_FALSE(result.failure) << result.failure.reason.toStdString();
     EXPECT_EQ(At(result, 5, 10), Text(used));
-    EXPECT_EQ(read(parts, needed - 1).error, "workbook too large");
+    EXPECT_EQ(read(parts, needed - 1).failure.reason, "workbook too large");
 }
 
 } // namespace
