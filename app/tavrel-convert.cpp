@@ -206,15 +206,15 @@ int ConvertWorkbooks(const QStringList &workbooks, const QString &configDir, con
                      const std::optional<QString> &outputFile, const std::optional<QString> &outputDir)
 {
     RouterConfig router;
-    for (const QString &notice : {LoadRouterDestinations(configDir, router), LoadRouterInputs(configDir, router)}) {
-        if (!notice.isEmpty())
-            WriteError(QStringLiteral("warning: ") + notice);
+    for (const Failure &failure : {LoadRouterDestinations(configDir, router), LoadRouterInputs(configDir, router)}) {
+        if (failure)
+            WriteError(QStringLiteral("warning: ") + failure.reason);
     }
 
     int status = ExitOk;
     EventList events;
     for (const QString &workbook : workbooks) {
-        events.Reset();
+        events.reset();
         QStringList rowNotes;
         Failure failure = ReadScheduleWorkbook(workbook, router, now, events, &rowNotes);
         for (const QString &note : std::as_const(rowNotes))

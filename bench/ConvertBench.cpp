@@ -157,7 +157,7 @@ void readAndBuild(benchmark::State &state, const QString &path)
     const RouterConfig router = benchRouter();
     EventList events;
     for (auto _ : state) {
-        events.Reset();
+        events.reset();
         const Failure failure = ReadScheduleWorkbook(path, router, Day, events);
         if (failure || events.slots().size() != 96) {
             state.SkipWithError("workbook not converted");
@@ -226,7 +226,7 @@ void BM_BuildOnly_Typical(benchmark::State &state)
     const RouterConfig router = benchRouter();
     EventList events;
     for (auto _ : state) {
-        events.Reset();
+        events.reset();
         const EventDay day(Day.date());
         for (const ScheduleCells &rowCells : cells.rows) {
             const ScheduleRow row = ToScheduleRow(rowCells);

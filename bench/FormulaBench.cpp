@@ -73,7 +73,7 @@ void BM_ReadAndBuild_Formulas(benchmark::State &state)
     IndexRouterInputs(router);
     EventList events;
     for (auto _ : state) {
-        events.Reset();
+        events.reset();
         const Failure failure = ReadScheduleWorkbook(formulaWorkbook(), router, Moment, events);
         if (failure || events.slots().size() != 96) {
             state.SkipWithError(failure ? qPrintable(failure.reason) : "not every row made an event");

@@ -104,26 +104,26 @@ void StoreField(RouterInputEntry &entry, int field, const QString &value)
     }
 }
 
-// "" when the file opened for reading; otherwise "NAME not found in DIR" or "NAME cannot be read: REASON".
-QString OpenProblem(QFile &file, const QString &programDir, const QString &name)
+// Fails with "NAME not found in DIR" or "NAME cannot be read: REASON" when the file does not open for reading.
+Failure OpenFailure(QFile &file, const QString &programDir, const QString &name)
 {
     const QFileInfo info(file.fileName());
     if (!info.exists())
-        return name + QStringLiteral(" not found in ") + programDir;
+        return {name + QStringLiteral(" not found in ") + programDir};
     if (info.isDir())
-        return name + QStringLiteral(" cannot be read: is a folder");
+        return {name + QStringLiteral(" cannot be read: is a folder")};
     if (!file.open(QIODevice::ReadOnly))
-        return name + QStringLiteral(" cannot be read: ") + file.errorString();
+        return {name + QStringLiteral(" cannot be read: ") + file.errorString()};
     return {};
 }
 
 } // namespace
 
-QString LoadRouterDestinations(const QString &programDir, RouterConfig &config)
+Failure LoadRouterDestinations(const QString &programDir, RouterConfig &config)
 {
     const QString file = programDir + QStringLiteral("/DWX.INI");
     QFile probe(file);
-    const QString problem = OpenProblem(probe, programDir, QStringLiteral("DWX.INI"));
+    const Failure failure = OpenFailure(probe, programDir, QStringLiteral("DWX.INI"));
     probe.close();
     for (int n = 0; n < RouterDestinationCount; ++n) {
         const QString number = FormatInteger(n);
@@ -138,16 +138,16 @@ QString LoadRouterDestinations(const QString &programDir, RouterConfig &config)
         entry.Name = Trimmed(
             ReadIniString(file, section, QStringLiteral("VR_Destination_Name"), QStringLiteral("OUT ") + number));
     }
-    return problem.isEmpty() ? problem : problem + QStringLiteral(": default destinations used");
+    return failure ? Failure{failure.reason + QStringLiteral(": default destinations used")} : failure;
 }
 
-QString LoadRouterInputs(const QString &programDir, RouterConfig &config)
+Failure LoadRouterInputs(const QString &programDir, RouterConfig &config)
 {
     config.RouterInputTable.assign(RouterInputCount + 1, RouterInputEntry());
     QFile file(programDir + QStringLiteral("/RT-IN1.LST"));
-    const QString problem = OpenProblem(file, programDir, QStringLiteral("RT-IN1.LST"));
-    config.InputsRead = problem.isEmpty();
-    if (config.InputsRead) {
+    const Failure failure = OpenFailure(file, programDir, QStringLiteral("RT-IN1.LST"));
+    config.inputsRead = !failure;
+    if (config.inputsRead) {
         ListReader reader(DecodeConfigText(file.readAll()));
         int entry = 0;
         int field = FieldsPerRecord;
@@ -163,7 +163,7 @@ QString LoadRouterInputs(const QString &programDir, RouterConfig &config)
         }
     }
     IndexRouterInputs(config);
-    return problem.isEmpty() ? problem : problem + QStringLiteral(": sources not matched, input 0 used");
+    return failure ? Failure{failure.reason + QStringLiteral(": sources not matched, input 0 used")} : failure;
 }
 
 void IndexRouterInputs(RouterConfig &config)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "events/Failure.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -40,17 +42,17 @@ struct RouterConfig {
     // Upper-cased name -> lowest entry number, so a look-up is not a scan of 1281 entries per row.
     std::unordered_map<QString, int16_t, InputNameHash> inputIndex;
     // RT-IN1.LST was read: a source missing from the table is then worth a word for each row that uses it.
-    bool InputsRead = false;
+    bool inputsRead = false;
 };
 
-// Destinations 0..32 from DWX.INI in the program folder (sections "VR 0".."VR 32"). Returns "" when the file
-// was read, otherwise the line for the operator: "DWX.INI not found in DIR: default destinations used" or
-// "DWX.INI cannot be read: REASON: default destinations used".
-QString LoadRouterDestinations(const QString &programDir, RouterConfig &config);
-// Inputs from RT-IN1.LST in the program folder; a missing file leaves the table empty. Returns "" when the file
-// was read, otherwise "RT-IN1.LST not found in DIR: sources not matched, input 0 used" or "RT-IN1.LST cannot be
-// read: REASON: sources not matched, input 0 used".
-QString LoadRouterInputs(const QString &programDir, RouterConfig &config);
+// Destinations 0..32 from DWX.INI in the program folder (sections "VR 0".."VR 32"). When the file cannot be
+// read, the defaults stand and the failure is the line for the operator: "DWX.INI not found in DIR: default
+// destinations used" or "DWX.INI cannot be read: REASON: default destinations used".
+Failure LoadRouterDestinations(const QString &programDir, RouterConfig &config);
+// Inputs from RT-IN1.LST in the program folder; a missing file leaves the table empty and fails with "RT-IN1.LST
+// not found in DIR: sources not matched, input 0 used" or "RT-IN1.LST cannot be read: REASON: sources not
+// matched, input 0 used".
+Failure LoadRouterInputs(const QString &programDir, RouterConfig &config);
 // Rebuilds inputIndex from RouterInputTable; LoadRouterInputs calls it.
 void IndexRouterInputs(RouterConfig &config);
 // The lowest entry whose name equals name without regard to case (no trimming); 0 when none does.

@@ -151,6 +151,6 @@ void AssembleEvent(const ScheduleRow &row, const RouterConfig &router, const Eve
 void BuildEvent(const ScheduleRow &row, const RouterConfig &router, const EventDay &today, EventList &events)
 {
     // In place: an event record is a few kilobytes, too much to build aside and move.
-    if (EventRecord *slot = events.FreeSlot())
+    if (EventRecord *slot = events.freeSlot())
         AssembleEvent(row, router, today, *slot);
 }

@@ -46,7 +46,7 @@ Failure ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &ro
                 rowNotes->append(RowLabel(FirstScheduleRow + i) + QStringLiteral(" not used: ") + reason);
         } else {
             AppendErrorNotes(cells, FirstScheduleRow + i, *rowNotes);
-            if (router.InputsRead && FindRouterInput(router, row.SourceName) == 0)
+            if (router.inputsRead && FindRouterInput(router, row.SourceName) == 0)
                 rowNotes->append(RowLabel(FirstScheduleRow + i) + QStringLiteral(": source \"") + row.SourceName +
                                  QStringLiteral("\" is not in RT-IN1.LST, input 0 used"));
         }

@@ -1,14 +1,14 @@
 #include "events/EventList.h"
 
-bool EventList::Add(const EventRecord &record)
+bool EventList::add(const EventRecord &record)
 {
-    EventRecord *slot = FreeSlot();
+    EventRecord *slot = freeSlot();
     if (slot)
         *slot = record;
     return slot != nullptr;
 }
 
-EventRecord *EventList::FreeSlot()
+EventRecord *EventList::freeSlot()
 {
     for (; m_firstFree < m_slots.size(); ++m_firstFree) {
         if (m_slots[m_firstFree].EventKey.isEmpty()) {

@@ -99,15 +99,15 @@ public:
     static constexpr int SlotCount = 1000;
 
     // Every slot empty again.
-    void Reset()
+    void reset()
     {
         m_slots.clear();
         m_firstFree = 0;
     }
     // Copies the record into the lowest slot whose EventKey is empty; false (event dropped) when all are used.
-    bool Add(const EventRecord &record);
+    bool add(const EventRecord &record);
     // That slot, holding a default record to be filled in place before the next call; nullptr when all are used.
-    EventRecord *FreeSlot();
+    EventRecord *freeSlot();
     const std::vector<EventRecord> &slots() const { return m_slots; }
 
 private:

@@ -7,7 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     WriteFuzzFile(QStringLiteral("RT-IN1.LST"), reinterpret_cast<const char *>(data), qsizetype(size));
     RouterConfig config;
-    LoadRouterInputs(FuzzDir(), config);
+    (void)LoadRouterInputs(FuzzDir(), config);
 
     FuzzCheck(config.RouterInputTable.size() == size_t(RouterInputCount + 1), "the table keeps 1281 entries");
     const RouterInputEntry &empty = config.RouterInputTable[0];

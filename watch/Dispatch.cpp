@@ -119,7 +119,7 @@ bool TranslatorCore::convert(const ConversionRequest &request)
     const QString makeMessage = QStringLiteral("Make TVX File for : ") + request.FileName;
     if (!quiet)
         log(request.Folder, makeMessage);
-    m_events.Reset();
+    m_events.reset();
     QStringList rowNotes;
     if (settings.Format == 0) {
         if (const Failure failure = ReadScheduleWorkbook(signature.path, m_router, m_clock.now(), m_events, &rowNotes)) {

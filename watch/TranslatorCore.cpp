@@ -26,10 +26,10 @@ void TranslatorCore::Form_Load()
     LoadWatchSettings(m_programDir, m_settings);
     rememberConfigFiles();
     m_startupNotices.clear();
-    for (const QString &notice :
+    for (const Failure &failure :
          {LoadRouterDestinations(m_programDir, m_router), LoadRouterInputs(m_programDir, m_router)}) {
-        if (!notice.isEmpty())
-            m_startupNotices.append(notice);
+        if (failure)
+            m_startupNotices.append(failure.reason);
     }
     // Written to the logs only: the caller shows startupNotices once, not once per folder.
     const QDateTime now = m_clock.now();

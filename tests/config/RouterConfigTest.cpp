@@ -15,7 +15,7 @@ protected:
     {
         put("RT-IN1.LST", list);
         config.RouterInputTable[5].Name = QStringLiteral("stale");
-        LoadRouterInputs(dir.path(), config);
+        EXPECT_FALSE(LoadRouterInputs(dir.path(), config));
     }
     int16_t find(const QString &name) const { return FindRouterInput(config, name); }
 
@@ -46,7 +46,7 @@ TEST_F(RouterConfigTest, DestinationsComeFromSectionsNamedWithABlank)
                    "[VR 2]\r\nVR_Destination_Output=40000\r\nVR_Destination_Router=-32769\r\n"
                    "[VR 3]\r\nVR_Destination_Output=" +
                        QByteArray(254, '0') + "7\r\n[VR 32]\r\nVR_Destination_Output=13.5\r\n");
-    LoadRouterDestinations(dir.path(), config);
+    EXPECT_FALSE(LoadRouterDestinations(dir.path(), config));
     const struct {
         int vr, router, output;
         const char *name;
@@ -95,7 +95,7 @@ TEST_F(RouterConfigTest, NamesAreFoundWithoutCaseUpToRecord1280AndAMissingListEm
     EXPECT_EQ(find(QStringLiteral("IN 1281")), 0);
 
     QFile::remove(dir.filePath(QStringLiteral("RT-IN1.LST")));
-    LoadRouterInputs(dir.path(), config);
+    EXPECT_TRUE(LoadRouterInputs(dir.path(), config));
     EXPECT_EQ(config.RouterInputTable.size(), size_t(RouterInputCount + 1));
     EXPECT_EQ(find(QStringLiteral("in 1280")), 0);
 }

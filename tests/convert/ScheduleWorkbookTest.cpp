@@ -12,8 +12,8 @@ namespace {
 TEST(ScheduleWorkbook, WritersWorkbooksGiveTheGoldenEventFiles)
 {
     RouterConfig router;
-    LoadRouterDestinations(Fixtures + QStringLiteral("config"), router);
-    LoadRouterInputs(Fixtures + QStringLiteral("config"), router);
+    (void)LoadRouterDestinations(Fixtures + QStringLiteral("config"), router);
+    (void)LoadRouterInputs(Fixtures + QStringLiteral("config"), router);
     for (const char *writer : {"openpyxl", "xlsxwriter", "libreoffice", "gnumeric"}) {
         for (const auto &[name, day] : {std::pair{"example", QDate(2026, 12, 4)}, {"schedule", QDate(2026, 12, 5)}}) {
             const QString workbook = Fixtures + QStringLiteral("schedules/%1-%2.xlsx").arg(name, writer);

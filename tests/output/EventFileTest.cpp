@@ -41,10 +41,10 @@ TEST(EventFile, EmptyListIsTheHeaderOnlyAndBlankKeysAreSkipped)
     EXPECT_EQ(RenderEventFile(EventList{}), "DWX300\r\n");
 
     EventList events;
-    events.Add(KeyOnly(QStringLiteral("   ")));
+    events.add(KeyOnly(QStringLiteral("   ")));
     EventRecord event = KeyOnly(QStringLiteral(u"k\u00e9\u20ac"));
     event.Date2 = 46396; // 2027-01-09
-    events.Add(event);
+    events.add(event);
     const QList<QByteArray> lines = LinesOf(RenderEventFile(events));
     ASSERT_EQ(lines.size(), 14);
     EXPECT_EQ(lines[1], "#1899-12-30#,#2027-01-09#,\"\",\"\",\"\",#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,"
@@ -64,7 +64,7 @@ TEST(EventFile, NumbersAreWrittenInTheirShortestForm)
     entry.Num3 = 999999999999999;
     entry.Num4 = -1e15;
     EventList events;
-    events.Add(event);
+    events.add(event);
     const QList<QByteArray> items = LinesOf(RenderEventFile(events))[2].split(',');
     EXPECT_EQ(items[4], ".033");
     EXPECT_EQ(items.mid(28, 4).join(','), "1E+15,-.5,999999999999999,-1E+15");
