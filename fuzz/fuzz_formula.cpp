@@ -97,12 +97,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FuzzCheck(again && FormulaText(again.value()) == printed, "the printed form reads back to itself");
         (void)FormulaText(TranslateFormula(parsed.value(), row - 3, column - 3));
     } else {
-        FuzzCheck(!parsed.refusal().Text().isEmpty(), "a refusal gives its reason");
+        FuzzCheck(!parsed.refusal().text().isEmpty(), "a refusal gives its reason");
     }
 
     SmallWorkbook book(text);
     Evaluator evaluator(book, 45366.75, limits);
-    const Result<Value> result = evaluator.Calculate(text, {0, row, column});
+    const Result<Value> result = evaluator.calculate(text, {0, row, column});
     if (result) {
         FuzzCheck(result.value().type != Value::Type::Blank, "a formula never gives Blank");
         FuzzCheck(result.value().type != Value::Type::Number || std::isfinite(result.value().number),
@@ -110,6 +110,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FuzzCheck(result.value().type != Value::Type::Text || result.value().text.size() <= 32767,
                   "texts within 32767 characters");
     }
-    (void)evaluator.CellValue({1, row, column});
+    (void)evaluator.cellValue({1, row, column});
     return 0;
 }

@@ -1,10 +1,10 @@
 // Differential: any bytes as a part, read by the quick tokenizer and by expat in the same chunks. Where the
 // tokenizer does not give up, both must yield the same events, the same sheet cells, the same shared strings,
 // and finish at the same byte and parse call; where it gives up the package reads the part with expat alone.
-#include "xlsx/SharedStrings.h"
-#include "xlsx/SheetReader.h"
 #include "fuzz/FuzzSupport.h"
 #include "tests/support/XmlReading.h"
+#include "xlsx/SharedStrings.h"
+#include "xlsx/SheetReader.h"
 
 namespace {
 

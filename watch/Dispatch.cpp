@@ -122,7 +122,8 @@ bool TranslatorCore::convert(const ConversionRequest &request)
     m_events.reset();
     QStringList rowNotes;
     if (settings.Format == 0) {
-        if (const Failure failure = ReadScheduleWorkbook(signature.path, m_router, m_clock.now(), m_events, &rowNotes)) {
+        if (const Failure failure =
+                ReadScheduleWorkbook(signature.path, m_router, m_clock.now(), m_events, &rowNotes)) {
             // Writing now would put an empty event file over a good one.
             m_unreadableWorkbooks.insert(key, signature);
             m_failedWrites.remove(key);

@@ -1,7 +1,7 @@
 #include "xlsx/WorkbookFormulas.h"
 
-#include "xlsx/SharedStrings.h"
 #include "events/DateValue.h"
+#include "xlsx/SharedStrings.h"
 #include "xlsx/formula/Evaluator.h"
 #include "xlsx/formula/Formula.h"
 
@@ -153,7 +153,7 @@ public:
     bool tooManyCells = false; // the sheets read hold more than MaxCells cells
     static constexpr size_t MaxCells = 1000000;
 
-    std::optional<int> SheetIndex(QStringView name) override
+    std::optional<int> sheetIndex(QStringView name) override
     {
         for (size_t i = 0; i < m_parts.sheets.size(); ++i) {
             if (m_parts.sheets[i].name.compare(name, Qt::CaseInsensitive) == 0)
@@ -161,10 +161,10 @@ public:
         }
         return std::nullopt;
     }
-    formula::SheetExtent Extent(int sheet) override { return Load(sheet).extent; }
-    formula::CellContent Cell(const formula::CellAddress &address) override
+    formula::SheetExtent extent(int sheet) override { return load(sheet).extent; }
+    formula::CellContent cell(const formula::CellAddress &address) override
     {
-        const Sheet &sheet = Load(address.sheet);
+        const Sheet &sheet = load(address.sheet);
         const CellPosition position{address.row, address.column};
         const auto &cells = sheet.raw.cells;
         const auto found = std::lower_bound(cells.begin(), cells.end(), position,
@@ -173,7 +173,7 @@ public:
             return {};
         return Content(position, found->second, sheet.strings, sheet.masters);
     }
-    std::optional<QString> DefinedName(QStringView name, int sheet) override
+    std::optional<QString> definedName(QStringView name, int sheet) override
     {
         const WorkbookFormulaParts::Name *global = nullptr;
         for (const auto &defined : m_parts.names) {
@@ -198,7 +198,7 @@ private:
         formula::SheetExtent extent;
     };
 
-    const Sheet &Load(int index)
+    const Sheet &load(int index)
     {
         Sheet &sheet = m_sheets[size_t(index)];
         if (sheet.loaded)
@@ -284,7 +284,7 @@ CalculatedCells CalculateBlock(XlsxPackage &package, const WorkbookFormulaParts 
     for (const auto &[position, cell] : block.cells) {
         if (!cell.hasFormula)
             continue;
-        const formula::Result<formula::Value> value = evaluator.CellValue({0, position.first, position.second});
+        const formula::Result<formula::Value> value = evaluator.cellValue({0, position.first, position.second});
         if (workbook.failure) {
             result.failure = workbook.failure;
             break;
@@ -296,8 +296,8 @@ CalculatedCells CalculateBlock(XlsxPackage &package, const WorkbookFormulaParts 
             refusal = value.refusal();
         if (refusal) {
             result.failure.reason = QStringLiteral("formula in ") + formula::ColumnName(position.second) +
-                           QString::number(position.first) + QLatin1Char(' ') + refusal->Text() +
-                           QStringLiteral(": open and save the workbook in a spreadsheet program");
+                                    QString::number(position.first) + QLatin1Char(' ') + refusal->text() +
+                                    QStringLiteral(": open and save the workbook in a spreadsheet program");
             break;
         }
         result.cells.emplace(position, ToCellValue(value.value()));

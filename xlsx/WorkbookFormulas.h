@@ -1,7 +1,7 @@
 #pragma once
 
-#include "xlsx/SheetReader.h"
 #include "xlsx/CellValue.h"
+#include "xlsx/SheetReader.h"
 #include "xlsx/XlsxPackage.h"
 
 #include <QDateTime>

@@ -46,7 +46,9 @@ std::int64_t ChunkSize(std::int64_t fed, const XmlPartHandler &handler)
 Failure CompoundFileReason(const QString &path)
 {
     const QStringList streams = CompoundFileEntryNames(path);
-    const auto has = [&streams](const char *name) { return streams.contains(QLatin1String(name), Qt::CaseInsensitive); };
+    const auto has = [&streams](const char *name) {
+        return streams.contains(QLatin1String(name), Qt::CaseInsensitive);
+    };
     if (!has("EncryptedPackage") && (has("Workbook") || has("Book")))
         return {QStringLiteral("legacy .xls workbook: save it as .xlsx")};
     return {QStringLiteral("encrypted workbook")};

@@ -39,8 +39,9 @@ public:
     XlsxPackage(const XlsxPackage &) = delete;
     XlsxPackage &operator=(const XlsxPackage &) = delete;
 
-    // Why the file cannot be read as a package: "file not found", "is a folder", "not an xlsx workbook", "encrypted workbook",
-    // "legacy .xls workbook: save it as .xlsx", "OpenDocument spreadsheet, not .xlsx" or "damaged workbook: ...".
+    // Why the file cannot be read as a package: "file not found", "is a folder", "not an xlsx workbook", "encrypted
+    // workbook", "legacy .xls workbook: save it as .xlsx", "OpenDocument spreadsheet, not .xlsx" or "damaged workbook:
+    // ...".
     Failure open(const QString &path);
 
     // Whether the archive holds the part, names compared without regard to case and with "\" read as "/".

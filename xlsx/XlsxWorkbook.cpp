@@ -147,7 +147,7 @@ Failure ReadFirstSheet(const QString &path, const CellWindow &window, const QDat
 }
 
 FirstSheetCells ReadFirstSheetCells(const QString &path, const CellWindow &window, const QDateTime &now,
-                                     std::int64_t inflatedLimit)
+                                    std::int64_t inflatedLimit)
 {
     FirstSheetCells result;
     result.failure = ReadFirstSheet(

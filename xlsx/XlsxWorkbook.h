@@ -31,4 +31,4 @@ Failure ReadFirstSheet(const QString &path, const CellWindow &window, const QDat
 // Reads the window's cells of the workbook's first sheet in tab order straight from the .xlsx file; a read that
 // would need more than inflatedLimit bytes of XML is "workbook too large".
 FirstSheetCells ReadFirstSheetCells(const QString &path, const CellWindow &window, const QDateTime &now,
-                                     std::int64_t inflatedLimit = InflatedXmlLimit);
+                                    std::int64_t inflatedLimit = InflatedXmlLimit);

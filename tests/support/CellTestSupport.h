@@ -1,7 +1,7 @@
 #pragma once
 
-#include "xlsx/CellValue.h"
 #include "tests/support/Files.h"
+#include "xlsx/CellValue.h"
 
 #include <gtest/gtest.h>
 #include <ostream>

@@ -1,5 +1,5 @@
-#include "xlsx/XlsxWorkbook.h"
 #include "tests/support/XlsxBuilder.h"
+#include "xlsx/XlsxWorkbook.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -91,8 +91,9 @@ TEST_F(WorkbookFormulaTest, TodayAndNowAreTheConversionsMoment)
 TEST_F(WorkbookFormulaTest, FormulasOutsideTheSubsetFailTheRead)
 {
     const FirstSheetCells cells = read(RowXml(7, F("L7", "_xlfn.XLOOKUP(1,A:A,B:B)")), false);
-    EXPECT_EQ(cells.failure.reason, QStringLiteral("formula in L7 uses XLOOKUP, which is not calculated here: open and save "
-                                          "the workbook in a spreadsheet program"));
+    EXPECT_EQ(cells.failure.reason,
+              QStringLiteral("formula in L7 uses XLOOKUP, which is not calculated here: open and save "
+                             "the workbook in a spreadsheet program"));
 }
 
 } // namespace

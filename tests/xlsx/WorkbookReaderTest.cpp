@@ -1,9 +1,9 @@
-#include "xlsx/XlsxCellValue.h"
-#include "xlsx/XlsxWorkbook.h"
-#include "xlsx/XlsxXml.h"
 #include "tests/support/CellTestSupport.h"
 #include "tests/support/TestPlatform.h"
 #include "tests/support/XlsxBuilder.h"
+#include "xlsx/XlsxCellValue.h"
+#include "xlsx/XlsxWorkbook.h"
+#include "xlsx/XlsxXml.h"
 
 #include <QDir>
 #include <QFile>

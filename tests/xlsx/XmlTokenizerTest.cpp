@@ -1,7 +1,7 @@
-#include "xlsx/SharedStrings.h"
-#include "xlsx/XlsxPackage.h"
 #include "tests/support/XlsxBuilder.h"
 #include "tests/support/XmlReading.h"
+#include "xlsx/SharedStrings.h"
+#include "xlsx/XlsxPackage.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

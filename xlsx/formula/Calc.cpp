@@ -34,40 +34,40 @@ quint64 Calc::Key(const CellAddress &address)
     return (quint64(address.sheet) << 35) | (quint64(address.row) << 14) | quint64(address.column);
 }
 
-void Calc::Refuse(Refusal refusal)
+void Calc::refuse(Refusal refusal)
 {
     if (!m_refusal)
         m_refusal = std::move(refusal);
 }
 
-Result<Value> Calc::CellResult(const CellAddress &address)
+Result<Value> Calc::cellResult(const CellAddress &address)
 {
-    const Value value = CellAt(address);
+    const Value value = cellAt(address);
     if (m_refusal)
         return *m_refusal;
     return value;
 }
 
-Result<Value> Calc::FormulaResult(QStringView text, const CellAddress &at)
+Result<Value> Calc::formulaResult(QStringView text, const CellAddress &at)
 {
-    const Formula *formula = Parsed(text.toString());
-    const Value value = formula ? EvalFormula(*formula, at, 0, 0) : Value();
+    const Formula *formula = parsed(text.toString());
+    const Value value = formula ? evalFormula(*formula, at, 0, 0) : Value();
     if (m_refusal)
         return *m_refusal;
     return value;
 }
 
-const Formula *Calc::Parsed(const QString &text)
+const Formula *Calc::parsed(const QString &text)
 {
     if (const auto found = m_parsed.constFind(text); found != m_parsed.cend())
         return found->get();
     Result<Formula> parsed = ParseFormula(text, m_limits);
     if (!parsed) {
-        Refuse(parsed.refusal());
+        refuse(parsed.refusal());
         return nullptr;
     }
     if (std::optional<Refusal> refusal = CheckCalls(parsed.value())) {
-        Refuse(*refusal);
+        refuse(*refusal);
         return nullptr;
     }
     auto formula = std::make_shared<const Formula>(parsed.value());
@@ -75,41 +75,41 @@ const Formula *Calc::Parsed(const QString &text)
     return formula.get();
 }
 
-CellContent Calc::Read(const CellAddress &address)
+CellContent Calc::read(const CellAddress &address)
 {
     if (++m_cellsRead > m_limits.cellsRead) {
-        Refuse(Refusal{Refusal::Kind::TooManyCells, QString::number(m_limits.cellsRead)});
+        refuse(Refusal{Refusal::Kind::TooManyCells, QString::number(m_limits.cellsRead)});
         return {};
     }
-    return m_workbook.Cell(address);
+    return m_workbook.cell(address);
 }
 
-Value Calc::EvalFormula(const Formula &formula, const CellAddress &here, int rowOffset, int columnOffset)
+Value Calc::evalFormula(const Formula &formula, const CellAddress &here, int rowOffset, int columnOffset)
 {
     const Frame saved = m_frame;
     m_frame = Frame{&formula, here, rowOffset, columnOffset};
-    Value value = ScalarOf(Eval(formula.root));
+    Value value = scalarOf(eval(formula.root));
     m_frame = saved;
     if (value.type == Value::Type::Blank)
         return Value::Number(0);
     return value;
 }
 
-Value Calc::CellAt(const CellAddress &address)
+Value Calc::cellAt(const CellAddress &address)
 {
     if (m_refusal)
         return Value::Error(ErrorValue::NA);
     if (const auto found = m_cells.constFind(Key(address)); found != m_cells.cend())
         return found->pending ? Value::Error(CircularError) : found->value;
-    const CellContent content = Read(address);
+    const CellContent content = read(address);
     if (m_refusal || (content.formula.isEmpty() && !content.array))
         return content.value;
-    return CalculateCell(address, content);
+    return calculateCell(address, content);
 }
 
 // The cells a formula names outright (not those reached through a name or a function's result), so that
 // they are calculated first, one after another, rather than one inside another.
-std::vector<Area> Calc::StaticAreas(const Formula &formula, const CellAddress &here, int rowOffset, int columnOffset)
+std::vector<Area> Calc::staticAreas(const Formula &formula, const CellAddress &here, int rowOffset, int columnOffset)
 {
     const Frame saved = m_frame;
     m_frame = Frame{&formula, here, rowOffset, columnOffset};
@@ -117,7 +117,7 @@ std::vector<Area> Calc::StaticAreas(const Formula &formula, const CellAddress &h
     for (const Node &node : formula.nodes) {
         if (node.kind != Node::Kind::Reference)
             continue;
-        const Operand operand = EvalReference(node.reference);
+        const Operand operand = evalReference(node.reference);
         if (operand.isArea)
             areas.push_back(operand.area);
     }
@@ -125,24 +125,24 @@ std::vector<Area> Calc::StaticAreas(const Formula &formula, const CellAddress &h
     return areas;
 }
 
-Value Calc::CalculateCell(const CellAddress &address, const CellContent &first)
+Value Calc::calculateCell(const CellAddress &address, const CellContent &first)
 {
     if (m_nested >= m_limits.nested) {
-        Refuse(Refusal{Refusal::Kind::ChainTooLong, QString::number(m_limits.nested)});
+        refuse(Refusal{Refusal::Kind::ChainTooLong, QString::number(m_limits.nested)});
         return Value::Error(ErrorValue::NA);
     }
     ++m_nested;
     std::vector<Job> stack;
     auto push = [&](const CellAddress &at, const CellContent &content) {
         if (m_pending >= m_limits.chain)
-            return Refuse(Refusal{Refusal::Kind::ChainTooLong, QString::number(m_limits.chain)});
+            return refuse(Refusal{Refusal::Kind::ChainTooLong, QString::number(m_limits.chain)});
         if (content.array)
-            return Refuse(Refusal{Refusal::Kind::ArrayFormula, {}});
-        const Formula *formula = Parsed(content.formula);
+            return refuse(Refusal{Refusal::Kind::ArrayFormula, {}});
+        const Formula *formula = parsed(content.formula);
         if (!formula)
             return;
         Job job{at, Key(at), formula, content.rowOffset, content.columnOffset, {}, 0, 0, 0};
-        job.areas = StaticAreas(*formula, at, content.rowOffset, content.columnOffset);
+        job.areas = staticAreas(*formula, at, content.rowOffset, content.columnOffset);
         m_cells.insert(job.key, Slot{true, {}});
         ++m_pending;
         stack.push_back(std::move(job));
@@ -153,7 +153,7 @@ Value Calc::CalculateCell(const CellAddress &address, const CellContent &first)
         std::optional<CellAddress> next;
         while (!next && job.area < job.areas.size() && !m_refusal) {
             const Area &area = job.areas[job.area];
-            const SheetExtent extent = m_workbook.Extent(area.sheet);
+            const SheetExtent extent = m_workbook.extent(area.sheet);
             const int lastRow = std::min(area.row2, extent.rows);
             const int lastColumn = std::min(area.column2, extent.columns);
             const std::array<int, 5> key = {area.sheet, area.row1, area.column1, area.row2, area.column2};
@@ -164,7 +164,7 @@ Value Calc::CalculateCell(const CellAddress &address, const CellContent &first)
             if (job.row == 0 && static_cast<long long>(std::max(0, lastRow - area.row1 + 1)) *
                                         std::max(0, lastColumn - area.column1 + 1) >
                                     m_limits.rangeCells) {
-                Refuse(Refusal{Refusal::Kind::RangeTooLarge, QString::number(m_limits.rangeCells)});
+                refuse(Refusal{Refusal::Kind::RangeTooLarge, QString::number(m_limits.rangeCells)});
                 break;
             }
             if (job.row == 0)
@@ -178,7 +178,7 @@ Value Calc::CalculateCell(const CellAddress &address, const CellContent &first)
             if (++job.column > lastColumn)
                 job.column = area.column1, ++job.row;
             if (!m_cells.contains(Key(cell))) {
-                const CellContent content = Read(cell);
+                const CellContent content = read(cell);
                 if (!content.formula.isEmpty() || content.array) {
                     push(cell, content);
                     next = cell;
@@ -189,7 +189,7 @@ Value Calc::CalculateCell(const CellAddress &address, const CellContent &first)
             continue;
         Job done = std::move(stack.back());
         stack.pop_back();
-        const Value value = EvalFormula(*done.formula, done.address, done.rowOffset, done.columnOffset);
+        const Value value = evalFormula(*done.formula, done.address, done.rowOffset, done.columnOffset);
         m_cells[done.key] = Slot{false, value};
         --m_pending;
     }
@@ -202,22 +202,22 @@ Value Calc::CalculateCell(const CellAddress &address, const CellContent &first)
     return m_cells.value(Key(address)).value;
 }
 
-bool Calc::ForEachCell(const Area &area, const std::function<bool(int, int, const Value &)> &visit, long long *skipped)
+bool Calc::forEachCell(const Area &area, const std::function<bool(int, int, const Value &)> &visit, long long *skipped)
 {
-    const SheetExtent extent = m_workbook.Extent(area.sheet);
+    const SheetExtent extent = m_workbook.extent(area.sheet);
     const int lastRow = std::min(area.row2, extent.rows);
     const int lastColumn = std::min(area.column2, extent.columns);
     const long long rows = std::max(0, lastRow - area.row1 + 1);
     const long long columns = std::max(0, lastColumn - area.column1 + 1);
     if (rows * columns > m_limits.rangeCells) {
-        Refuse(Refusal{Refusal::Kind::RangeTooLarge, QString::number(m_limits.rangeCells)});
+        refuse(Refusal{Refusal::Kind::RangeTooLarge, QString::number(m_limits.rangeCells)});
         return false;
     }
     if (skipped)
         *skipped = static_cast<long long>(area.rows()) * area.columns() - rows * columns;
     for (int row = area.row1; row <= lastRow; ++row) {
         for (int column = area.column1; column <= lastColumn; ++column) {
-            const Value value = CellAt({area.sheet, row, column});
+            const Value value = cellAt({area.sheet, row, column});
             if (m_refusal)
                 return false;
             if (!visit(row, column, value))
@@ -227,21 +227,21 @@ bool Calc::ForEachCell(const Area &area, const std::function<bool(int, int, cons
     return !m_refusal;
 }
 
-std::optional<int> Calc::Sheet(const Reference &ref)
+std::optional<int> Calc::sheetOf(const Reference &ref)
 {
     if (!ref.hasSheet)
         return m_frame.here.sheet;
     const QString key = ref.sheet.toCaseFolded();
     if (const auto found = m_sheets.constFind(key); found != m_sheets.cend())
         return *found < 0 ? std::nullopt : std::optional(*found);
-    const std::optional<int> index = m_workbook.SheetIndex(ref.sheet);
+    const std::optional<int> index = m_workbook.sheetIndex(ref.sheet);
     m_sheets.insert(key, index.value_or(-1));
     return index;
 }
 
-Operand Calc::EvalReference(const Reference &ref)
+Operand Calc::evalReference(const Reference &ref)
 {
-    const std::optional<int> sheet = Sheet(ref);
+    const std::optional<int> sheet = sheetOf(ref);
     if (!sheet)
         return Value::Error(ErrorValue::Ref);
     CellRef first = ref.first;
@@ -262,31 +262,31 @@ Operand Calc::EvalReference(const Reference &ref)
                 std::max(first.row, last.row), std::max(first.column, last.column)};
 }
 
-Operand Calc::EvalName(const Node &node)
+Operand Calc::evalName(const Node &node)
 {
     std::optional<int> sheet = m_frame.here.sheet;
     if (node.reference.hasSheet)
-        sheet = Sheet(node.reference);
-    const std::optional<QString> text = sheet ? m_workbook.DefinedName(node.text, *sheet) : std::nullopt;
+        sheet = sheetOf(node.reference);
+    const std::optional<QString> text = sheet ? m_workbook.definedName(node.text, *sheet) : std::nullopt;
     if (!text)
         return Value::Error(ErrorValue::Name);
     if (m_nested >= m_limits.nested) {
-        Refuse(Refusal{Refusal::Kind::ChainTooLong, QString::number(m_limits.nested)});
+        refuse(Refusal{Refusal::Kind::ChainTooLong, QString::number(m_limits.nested)});
         return Value::Error(ErrorValue::NA);
     }
-    const Formula *formula = Parsed(*text);
+    const Formula *formula = parsed(*text);
     if (!formula)
         return Value::Error(ErrorValue::NA);
     ++m_nested;
     const Frame saved = m_frame;
     m_frame = Frame{formula, saved.here, 0, 0};
-    Operand result = Eval(formula->root);
+    Operand result = eval(formula->root);
     m_frame = saved;
     --m_nested;
     return result;
 }
 
-Value Calc::ScalarOf(const Operand &operand)
+Value Calc::scalarOf(const Operand &operand)
 {
     if (!operand.isArea)
         return operand.value;
@@ -305,19 +305,19 @@ Value Calc::ScalarOf(const Operand &operand)
             return Value::Error(ErrorValue::Value);
         column = m_frame.here.column;
     }
-    return CellAt({a.sheet, row, column});
+    return cellAt({a.sheet, row, column});
 }
 
-Value Calc::Scalar(int node)
+Value Calc::scalar(int node)
 {
-    return ScalarOf(Eval(node));
+    return scalarOf(eval(node));
 }
 
-Operand Calc::Eval(int index)
+Operand Calc::eval(int index)
 {
     if (m_refusal)
         return Value::Error(ErrorValue::NA);
-    const Node &node = NodeAt(index);
+    const Node &node = nodeAt(index);
     switch (node.kind) {
     case Node::Kind::Number:
         return Value::Number(node.number);
@@ -330,24 +330,24 @@ Operand Calc::Eval(int index)
     case Node::Kind::Missing:
         return Value::Blank();
     case Node::Kind::Reference:
-        return EvalReference(node.reference);
+        return evalReference(node.reference);
     case Node::Kind::Name:
-        return EvalName(node);
+        return evalName(node);
     case Node::Kind::Unary:
-        return EvalUnary(node);
+        return evalUnary(node);
     case Node::Kind::Chain:
-        return EvalChain(node);
+        return evalChain(node);
     case Node::Kind::Call:
-        return EvalCall(node);
+        return evalCall(node);
     }
     return Value::Error(ErrorValue::NA);
 }
 
-Operand Calc::EvalCall(const Node &node)
+Operand Calc::evalCall(const Node &node)
 {
     const FunctionInfo *info = FindFunction(node.text);
     if (!info) {
-        Refuse(Refusal{Refusal::Kind::Function, node.text});
+        refuse(Refusal{Refusal::Kind::Function, node.text});
         return Value::Error(ErrorValue::NA);
     }
     return info->body(*this, Args(node.children));

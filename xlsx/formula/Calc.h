@@ -38,26 +38,26 @@ class Calc
 public:
     Calc(Workbook &workbook, double now, const Limits &limits);
 
-    Result<Value> CellResult(const CellAddress &address);
-    Result<Value> FormulaResult(QStringView text, const CellAddress &at);
+    Result<Value> cellResult(const CellAddress &address);
+    Result<Value> formulaResult(QStringView text, const CellAddress &at);
 
     // For the functions.
-    Operand Eval(int node);
+    Operand eval(int node);
     // A value: a reference gives its cell, a range the cell in the formula's own row or column (#VALUE! when
     // none). Blank stays Blank.
-    Value Scalar(int node);
-    Value ScalarOf(const Operand &operand);
-    const Node &NodeAt(int node) const { return m_frame.formula->nodes[size_t(node)]; }
-    bool IsMissing(int node) const { return NodeAt(node).kind == Node::Kind::Missing; }
-    Value CellAt(const CellAddress &address);
+    Value scalar(int node);
+    Value scalarOf(const Operand &operand);
+    const Node &nodeAt(int node) const { return m_frame.formula->nodes[size_t(node)]; }
+    bool isMissing(int node) const { return nodeAt(node).kind == Node::Kind::Missing; }
+    Value cellAt(const CellAddress &address);
     // Calls visit(row, column, value) for the cells of the area in the used part of its sheet, row by row;
     // returns false when the calculation stopped (refused). skipped counts the blank cells left out.
-    bool ForEachCell(const Area &area, const std::function<bool(int, int, const Value &)> &visit,
+    bool forEachCell(const Area &area, const std::function<bool(int, int, const Value &)> &visit,
                      long long *skipped = nullptr);
-    const CellAddress &Here() const { return m_frame.here; }
-    double Now() const { return m_now; }
-    void Refuse(Refusal refusal);
-    bool Refused() const { return m_refusal.has_value(); }
+    const CellAddress &here() const { return m_frame.here; }
+    double now() const { return m_now; }
+    void refuse(Refusal refusal);
+    bool refused() const { return m_refusal.has_value(); }
 
 private:
     struct Frame {
@@ -85,17 +85,17 @@ private:
     int m_nested = 0;
     long long m_cellsRead = 0;
 
-    const Formula *Parsed(const QString &text);
-    std::optional<int> Sheet(const Reference &ref);
-    Operand EvalReference(const Reference &ref);
-    Operand EvalName(const Node &node);
-    Operand EvalChain(const Node &node);
-    Operand EvalUnary(const Node &node);
-    Operand EvalCall(const Node &node);
-    Value EvalFormula(const Formula &formula, const CellAddress &here, int rowOffset, int columnOffset);
-    CellContent Read(const CellAddress &address);
-    Value CalculateCell(const CellAddress &address, const CellContent &content);
-    std::vector<Area> StaticAreas(const Formula &formula, const CellAddress &here, int rowOffset, int columnOffset);
+    const Formula *parsed(const QString &text);
+    std::optional<int> sheetOf(const Reference &ref);
+    Operand evalReference(const Reference &ref);
+    Operand evalName(const Node &node);
+    Operand evalChain(const Node &node);
+    Operand evalUnary(const Node &node);
+    Operand evalCall(const Node &node);
+    Value evalFormula(const Formula &formula, const CellAddress &here, int rowOffset, int columnOffset);
+    CellContent read(const CellAddress &address);
+    Value calculateCell(const CellAddress &address, const CellContent &content);
+    std::vector<Area> staticAreas(const Formula &formula, const CellAddress &here, int rowOffset, int columnOffset);
     static quint64 Key(const CellAddress &address);
 };
 

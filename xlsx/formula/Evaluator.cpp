@@ -11,14 +11,14 @@ Evaluator::Evaluator(Workbook &workbook, double now, const Limits &limits)
 
 Evaluator::~Evaluator() = default;
 
-Result<Value> Evaluator::CellValue(const CellAddress &address)
+Result<Value> Evaluator::cellValue(const CellAddress &address)
 {
-    return m_calc->CellResult(address);
+    return m_calc->cellResult(address);
 }
 
-Result<Value> Evaluator::Calculate(QStringView formula, const CellAddress &at)
+Result<Value> Evaluator::calculate(QStringView formula, const CellAddress &at)
 {
-    return m_calc->FormulaResult(formula, at);
+    return m_calc->formulaResult(formula, at);
 }
 
 } // namespace formula

@@ -38,12 +38,12 @@ class Workbook
 public:
     virtual ~Workbook() = default;
     // The sheet of that name (compared as the spreadsheet program does, ignoring case); nullopt when none.
-    virtual std::optional<int> SheetIndex(QStringView name) = 0;
-    virtual SheetExtent Extent(int sheet) = 0;
-    virtual CellContent Cell(const CellAddress &address) = 0;
+    virtual std::optional<int> sheetIndex(QStringView name) = 0;
+    virtual SheetExtent extent(int sheet) = 0;
+    virtual CellContent cell(const CellAddress &address) = 0;
     // The formula text a defined name stands for (compared ignoring case): the name scoped to sheet first, then
     // the workbook's.
-    virtual std::optional<QString> DefinedName(QStringView name, int sheet) = 0;
+    virtual std::optional<QString> definedName(QStringView name, int sheet) = 0;
 };
 
 class Calc;
@@ -57,9 +57,9 @@ public:
     ~Evaluator();
 
     // The cell's value: its stored value, or its formula's result. A formula never gives Blank.
-    [[nodiscard]] Result<Value> CellValue(const CellAddress &address);
+    [[nodiscard]] Result<Value> cellValue(const CellAddress &address);
     // A formula as if it stood in the cell at.
-    [[nodiscard]] Result<Value> Calculate(QStringView formula, const CellAddress &at);
+    [[nodiscard]] Result<Value> calculate(QStringView formula, const CellAddress &at);
 
 private:
     std::unique_ptr<Calc> m_calc;

@@ -46,15 +46,15 @@ class Parser
 public:
     Parser(QStringView text, const Limits &limits) : m_text(text), m_limits(limits) {}
 
-    Result<Formula> Run()
+    Result<Formula> run()
     {
         if (m_text.size() > m_limits.formulaLength)
             return Refusal{Refusal::Kind::TooLong, QString::number(m_limits.formulaLength)};
-        SkipBlanks();
-        const int root = Expression(0);
-        SkipBlanks();
+        skipBlanks();
+        const int root = expression(0);
+        skipBlanks();
         if (!m_refusal && m_pos < m_text.size())
-            Fail();
+            fail();
         if (m_refusal)
             return *m_refusal;
         m_formula.root = root;
@@ -68,46 +68,46 @@ private:
     std::optional<Refusal> m_refusal;
     Formula m_formula;
 
-    QChar Peek(qsizetype ahead = 0) const { return m_pos + ahead < m_text.size() ? m_text[m_pos + ahead] : QChar(); }
+    QChar peek(qsizetype ahead = 0) const { return m_pos + ahead < m_text.size() ? m_text[m_pos + ahead] : QChar(); }
 
-    void SkipBlanks()
+    void skipBlanks()
     {
-        while (m_pos < m_text.size() && (Peek() == u' ' || Peek() == u'\n' || Peek() == u'\r' || Peek() == u'\t'))
+        while (m_pos < m_text.size() && (peek() == u' ' || peek() == u'\n' || peek() == u'\r' || peek() == u'\t'))
             ++m_pos;
     }
 
-    int Fail()
+    int fail()
     {
         if (!m_refusal)
             m_refusal = Refusal{Refusal::Kind::Syntax, QString::number(std::min(m_pos, m_text.size()) + 1)};
         return -1;
     }
 
-    int Refuse(Refusal::Kind kind, QString subject = {})
+    int refuse(Refusal::Kind kind, QString subject = {})
     {
         if (!m_refusal)
             m_refusal = Refusal{kind, std::move(subject)};
         return -1;
     }
 
-    int Add(Node node)
+    int add(Node node)
     {
         m_formula.nodes.push_back(std::move(node));
         return int(m_formula.nodes.size()) - 1;
     }
 
-    bool TooDeep(int depth)
+    bool tooDeep(int depth)
     {
         if (depth <= m_limits.nesting)
             return false;
-        Refuse(Refusal::Kind::TooDeep, QString::number(m_limits.nesting));
+        refuse(Refusal::Kind::TooDeep, QString::number(m_limits.nesting));
         return true;
     }
 
-    std::optional<Op> ComparisonOp()
+    std::optional<Op> comparisonOp()
     {
-        const QChar c = Peek();
-        const QChar next = Peek(1);
+        const QChar c = peek();
+        const QChar next = peek(1);
         if (c == u'=')
             return m_pos += 1, Op::Equal;
         if (c == u'<' && next == u'>')
@@ -123,12 +123,12 @@ private:
         return std::nullopt;
     }
 
-    std::optional<Op> LevelOp(int level)
+    std::optional<Op> levelOp(int level)
     {
-        const QChar c = Peek();
+        const QChar c = peek();
         switch (level) {
         case 0:
-            return ComparisonOp();
+            return comparisonOp();
         case 1:
             return c == u'&' ? std::optional(Op::Concat) : std::nullopt;
         case 2:
@@ -140,155 +140,155 @@ private:
         }
     }
 
-    int Expression(int depth) { return Level(0, depth); }
+    int expression(int depth) { return chainAt(0, depth); }
 
     // A chain of one precedence level, left to right, as one node.
-    int Level(int level, int depth)
+    int chainAt(int level, int depth)
     {
-        if (TooDeep(depth))
+        if (tooDeep(depth))
             return -1;
-        const int first = level == 4 ? Postfix(depth) : Level(level + 1, depth);
+        const int first = level == 4 ? postfix(depth) : chainAt(level + 1, depth);
         if (first < 0)
             return -1;
         Node chain;
         chain.kind = Node::Kind::Chain;
         chain.children.push_back(first);
         for (;;) {
-            SkipBlanks();
-            std::optional<Op> op = LevelOp(level);
+            skipBlanks();
+            std::optional<Op> op = levelOp(level);
             if (!op)
                 break;
             if (level != 0)
                 ++m_pos;
-            SkipBlanks();
-            const int next = level == 4 ? Postfix(depth + 1) : Level(level + 1, depth + 1);
+            skipBlanks();
+            const int next = level == 4 ? postfix(depth + 1) : chainAt(level + 1, depth + 1);
             if (next < 0)
                 return -1;
             chain.ops.push_back(*op);
             chain.children.push_back(next);
         }
-        return chain.ops.empty() ? first : Add(std::move(chain));
+        return chain.ops.empty() ? first : add(std::move(chain));
     }
 
-    int Postfix(int depth)
+    int postfix(int depth)
     {
-        int operand = Unary(depth);
+        int operand = unary(depth);
         for (;;) {
             if (operand < 0)
                 return -1;
-            SkipBlanks();
-            if (Peek() != u'%')
+            skipBlanks();
+            if (peek() != u'%')
                 return operand;
             ++m_pos;
-            if (TooDeep(++depth))
+            if (tooDeep(++depth))
                 return -1;
-            operand = Add(Node{.kind = Node::Kind::Unary, .op = Op::Percent, .children = {operand}});
+            operand = add(Node{.kind = Node::Kind::Unary, .op = Op::Percent, .children = {operand}});
         }
     }
 
-    int Unary(int depth)
+    int unary(int depth)
     {
-        if (TooDeep(depth))
+        if (tooDeep(depth))
             return -1;
-        SkipBlanks();
-        const QChar c = Peek();
+        skipBlanks();
+        const QChar c = peek();
         if (c == u'-' || c == u'+') {
             ++m_pos;
-            const int operand = Unary(depth + 1);
+            const int operand = unary(depth + 1);
             if (operand < 0)
                 return -1;
-            return Add(Node{.kind = Node::Kind::Unary, .op = c == u'-' ? Op::Negate : Op::Plus, .children = {operand}});
+            return add(Node{.kind = Node::Kind::Unary, .op = c == u'-' ? Op::Negate : Op::Plus, .children = {operand}});
         }
-        return RangeChain(depth);
+        return rangeChain(depth);
     }
 
-    int RangeChain(int depth)
+    int rangeChain(int depth)
     {
-        int left = Primary(depth);
+        int left = primary(depth);
         for (;;) {
             if (left < 0)
                 return -1;
             const qsizetype before = m_pos;
-            SkipBlanks();
-            if (Peek() == u':') {
+            skipBlanks();
+            if (peek() == u':') {
                 ++m_pos;
-                SkipBlanks();
-                const int right = Primary(depth + 1);
+                skipBlanks();
+                const int right = primary(depth + 1);
                 if (right < 0)
                     return -1;
                 Node range{.kind = Node::Kind::Chain, .ops = {Op::Range}, .children = {left, right}};
-                left = Add(std::move(range));
-                if (TooDeep(++depth))
+                left = add(std::move(range));
+                if (tooDeep(++depth))
                     return -1;
                 continue;
             }
-            if (m_pos > before && StartsOperand())
-                return Refuse(Refusal::Kind::Construct, QStringLiteral("the intersection of references"));
+            if (m_pos > before && startsOperand())
+                return refuse(Refusal::Kind::Construct, QStringLiteral("the intersection of references"));
             return left;
         }
     }
 
-    bool StartsOperand() const
+    bool startsOperand() const
     {
-        const QChar c = Peek();
+        const QChar c = peek();
         return IsNameStart(c) || IsAsciiDigit(c) || c == u'$' || c == u'\'' || c == u'(' || c == u'"' || c == u'#' ||
                c == u'.' || c == u'[';
     }
 
-    int Primary(int depth)
+    int primary(int depth)
     {
-        SkipBlanks();
-        const QChar c = Peek();
+        skipBlanks();
+        const QChar c = peek();
         if (c == u'(')
-            return Parenthesised(depth);
+            return parenthesised(depth);
         if (c == u'"')
-            return Text();
+            return text();
         if (c == u'#')
-            return ErrorLiteral();
+            return errorLiteral();
         if (c == u'{')
-            return Refuse(Refusal::Kind::Construct, QStringLiteral("an array constant"));
+            return refuse(Refusal::Kind::Construct, QStringLiteral("an array constant"));
         if (c == u'[')
-            return Refuse(Refusal::Kind::ExternalReference);
+            return refuse(Refusal::Kind::ExternalReference);
         if (IsAsciiDigit(c) || c == u'.' || c == u'$' || c == u'\'' || IsNameStart(c))
-            return ReferenceOrName(depth);
-        return Fail();
+            return referenceOrName(depth);
+        return fail();
     }
 
-    int Parenthesised(int depth)
+    int parenthesised(int depth)
     {
         ++m_pos;
-        const int inner = Expression(depth + 1);
+        const int inner = expression(depth + 1);
         if (inner < 0)
             return -1;
-        SkipBlanks();
-        if (Peek() == u',')
-            return Refuse(Refusal::Kind::Construct, QStringLiteral("a union of references"));
-        if (Peek() != u')')
-            return Fail();
+        skipBlanks();
+        if (peek() == u',')
+            return refuse(Refusal::Kind::Construct, QStringLiteral("a union of references"));
+        if (peek() != u')')
+            return fail();
         ++m_pos;
         return inner;
     }
 
-    int Text()
+    int text()
     {
         ++m_pos;
         QString text;
         for (;;) {
             if (m_pos >= m_text.size())
-                return Fail();
-            if (Peek() == u'"') {
-                if (Peek(1) != u'"')
+                return fail();
+            if (peek() == u'"') {
+                if (peek(1) != u'"')
                     break;
                 ++m_pos;
             }
-            text += Peek();
+            text += peek();
             ++m_pos;
         }
         ++m_pos;
-        return Add(Node{.kind = Node::Kind::Text, .text = std::move(text)});
+        return add(Node{.kind = Node::Kind::Text, .text = std::move(text)});
     }
 
-    int ErrorLiteral()
+    int errorLiteral()
     {
         static constexpr QStringView Errors[] = {u"#NULL!", u"#DIV/0!", u"#VALUE!", u"#REF!",
                                                  u"#NAME?", u"#NUM!",   u"#N/A"};
@@ -296,16 +296,16 @@ private:
         for (QStringView error : Errors) {
             if (rest.startsWith(error, Qt::CaseInsensitive)) {
                 m_pos += error.size();
-                return Add(Node{.kind = Node::Kind::Error, .error = *ErrorFromText(error)});
+                return add(Node{.kind = Node::Kind::Error, .error = *ErrorFromText(error)});
             }
         }
         qsizetype end = 1;
         while (end < rest.size() && (IsNameChar(rest[end]) || rest[end] == u'!' || rest[end] == u'/'))
             ++end;
-        return Refuse(Refusal::Kind::Construct, QStringLiteral("the error value ") + rest.left(end).toString());
+        return refuse(Refusal::Kind::Construct, QStringLiteral("the error value ") + rest.left(end).toString());
     }
 
-    int Number()
+    int number()
     {
         std::string digits;
         qsizetype p = m_pos;
@@ -333,17 +333,17 @@ private:
         double value = 0;
         const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
         if (ec != std::errc() || end != digits.data() + digits.size())
-            return Fail();
+            return fail();
         m_pos = p;
-        return Add(Node{.kind = Node::Kind::Number, .number = value});
+        return add(Node{.kind = Node::Kind::Number, .number = value});
     }
 
     // A sheet name before "!": quoted with '' for ', or plain.
-    std::optional<QString> SheetPrefix()
+    std::optional<QString> sheetPrefix()
     {
         const qsizetype start = m_pos;
         QString sheet;
-        if (Peek() == u'\'') {
+        if (peek() == u'\'') {
             qsizetype p = m_pos + 1;
             for (;;) {
                 if (p >= m_text.size())
@@ -378,7 +378,7 @@ private:
         bool absolute = false;
         qsizetype end = 0;
     };
-    std::optional<Part> ColumnPart(qsizetype p) const
+    std::optional<Part> columnPart(qsizetype p) const
     {
         Part part;
         if (p < m_text.size() && m_text[p] == u'$')
@@ -391,7 +391,7 @@ private:
         part.end = p;
         return part;
     }
-    std::optional<Part> RowPart(qsizetype p) const
+    std::optional<Part> rowPart(qsizetype p) const
     {
         Part part;
         if (p < m_text.size() && m_text[p] == u'$')
@@ -405,34 +405,34 @@ private:
         return part;
     }
 
-    bool EndsToken(qsizetype p) const
+    bool endsToken(qsizetype p) const
     {
         return p >= m_text.size() || !(IsNameChar(m_text[p]) || m_text[p] == u'(' || m_text[p] == u'[');
     }
 
-    std::optional<CellRef> Cell(qsizetype &p) const
+    std::optional<CellRef> cellRefAt(qsizetype &p) const
     {
-        const auto column = ColumnPart(p);
+        const auto column = columnPart(p);
         if (!column)
             return std::nullopt;
-        const auto row = RowPart(column->end);
-        if (!row || !EndsToken(row->end))
+        const auto row = rowPart(column->end);
+        if (!row || !endsToken(row->end))
             return std::nullopt;
         p = row->end;
         return CellRef{row->value, column->value, row->absolute, column->absolute};
     }
 
     // A1, A1:B5, A:B or 1:2 at the position; the position moves past it when found.
-    std::optional<Reference> ReferenceAt()
+    std::optional<Reference> referenceAt()
     {
         qsizetype p = m_pos;
         Reference ref;
-        if (const auto cell = Cell(p)) {
+        if (const auto cell = cellRefAt(p)) {
             ref.first = ref.last = *cell;
             qsizetype q = p;
             if (q < m_text.size() && m_text[q] == u':') {
                 ++q;
-                if (const auto last = Cell(q)) {
+                if (const auto last = cellRefAt(q)) {
                     ref.shape = Reference::Shape::Area;
                     ref.last = *last;
                     p = q;
@@ -442,11 +442,11 @@ private:
             return ref;
         }
         const auto columns = [&]() -> std::optional<Reference> {
-            const auto a = ColumnPart(p);
+            const auto a = columnPart(p);
             if (!a || a->end >= m_text.size() || m_text[a->end] != u':')
                 return std::nullopt;
-            const auto b = ColumnPart(a->end + 1);
-            if (!b || !EndsToken(b->end))
+            const auto b = columnPart(a->end + 1);
+            if (!b || !endsToken(b->end))
                 return std::nullopt;
             p = b->end;
             return Reference{Reference::Shape::Columns,
@@ -459,11 +459,11 @@ private:
             m_pos = p;
             return columns;
         }
-        const auto a = RowPart(p);
+        const auto a = rowPart(p);
         if (!a || a->end >= m_text.size() || m_text[a->end] != u':')
             return std::nullopt;
-        const auto b = RowPart(a->end + 1);
-        if (!b || !EndsToken(b->end))
+        const auto b = rowPart(a->end + 1);
+        if (!b || !endsToken(b->end))
             return std::nullopt;
         m_pos = b->end;
         return Reference{Reference::Shape::Rows,
@@ -473,49 +473,49 @@ private:
                          {b->value, MaxColumn, b->absolute, true}};
     }
 
-    int ReferenceOrName(int depth)
+    int referenceOrName(int depth)
     {
-        const std::optional<QString> sheet = SheetPrefix();
+        const std::optional<QString> sheet = sheetPrefix();
         if (sheet) {
             if (sheet->startsWith(u'['))
-                return Refuse(Refusal::Kind::ExternalReference);
+                return refuse(Refusal::Kind::ExternalReference);
             if (sheet->contains(u':'))
-                return Refuse(Refusal::Kind::Construct, QStringLiteral("a reference through several sheets"));
+                return refuse(Refusal::Kind::Construct, QStringLiteral("a reference through several sheets"));
             if (m_text.mid(m_pos).startsWith(u"#REF!", Qt::CaseInsensitive)) {
                 m_pos += 5;
-                return Add(Node{.kind = Node::Kind::Error, .error = ErrorValue::Ref});
+                return add(Node{.kind = Node::Kind::Error, .error = ErrorValue::Ref});
             }
         }
-        if (auto ref = ReferenceAt()) {
+        if (auto ref = referenceAt()) {
             if (sheet) {
                 ref->hasSheet = true;
                 ref->sheet = *sheet;
             }
-            return Add(Node{.kind = Node::Kind::Reference, .reference = std::move(*ref)});
+            return add(Node{.kind = Node::Kind::Reference, .reference = std::move(*ref)});
         }
-        if (!sheet && (IsAsciiDigit(Peek()) || Peek() == u'.'))
-            return Number();
-        if (!IsNameStart(Peek()))
-            return Fail();
+        if (!sheet && (IsAsciiDigit(peek()) || peek() == u'.'))
+            return number();
+        if (!IsNameStart(peek()))
+            return fail();
         const qsizetype nameStart = m_pos;
-        while (m_pos < m_text.size() && IsNameChar(Peek()))
+        while (m_pos < m_text.size() && IsNameChar(peek()))
             ++m_pos;
         QString name = AsciiUpper(m_text.mid(nameStart, m_pos - nameStart));
-        if (Peek() == u'[')
-            return Refuse(Refusal::Kind::Construct, QStringLiteral("a table reference"));
-        if (!sheet && Peek() == u'(')
-            return Call(std::move(name), depth);
+        if (peek() == u'[')
+            return refuse(Refusal::Kind::Construct, QStringLiteral("a table reference"));
+        if (!sheet && peek() == u'(')
+            return call(std::move(name), depth);
         if (!sheet && (name == u"TRUE" || name == u"FALSE"))
-            return Add(Node{.kind = Node::Kind::Boolean, .boolean = name == u"TRUE"});
+            return add(Node{.kind = Node::Kind::Boolean, .boolean = name == u"TRUE"});
         Node node{.kind = Node::Kind::Name, .text = std::move(name)};
         if (sheet) {
             node.reference.hasSheet = true;
             node.reference.sheet = *sheet;
         }
-        return Add(std::move(node));
+        return add(std::move(node));
     }
 
-    int Call(QString name, int depth)
+    int call(QString name, int depth)
     {
         // Newer functions are stored behind a prefix; every prefix before a name goes, so that a printed name
         // reads back alike.
@@ -531,29 +531,29 @@ private:
         }
         ++m_pos;
         Node call{.kind = Node::Kind::Call, .text = std::move(name)};
-        SkipBlanks();
-        if (Peek() == u')') {
+        skipBlanks();
+        if (peek() == u')') {
             ++m_pos;
-            return Add(std::move(call));
+            return add(std::move(call));
         }
         for (;;) {
-            SkipBlanks();
+            skipBlanks();
             int argument;
-            if (Peek() == u',' || Peek() == u')') {
-                argument = Add(Node{.kind = Node::Kind::Missing});
+            if (peek() == u',' || peek() == u')') {
+                argument = add(Node{.kind = Node::Kind::Missing});
             } else {
-                argument = Expression(depth + 1);
+                argument = expression(depth + 1);
                 if (argument < 0)
                     return -1;
-                SkipBlanks();
+                skipBlanks();
             }
             call.children.push_back(argument);
-            if (Peek() == u')') {
+            if (peek() == u')') {
                 ++m_pos;
-                return Add(std::move(call));
+                return add(std::move(call));
             }
-            if (Peek() != u',')
-                return Fail();
+            if (peek() != u',')
+                return fail();
             ++m_pos;
         }
     }
@@ -563,7 +563,7 @@ private:
 
 Result<Formula> ParseFormula(QStringView text, const Limits &limits)
 {
-    return Parser(text, limits).Run();
+    return Parser(text, limits).run();
 }
 
 } // namespace formula

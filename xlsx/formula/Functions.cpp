@@ -37,7 +37,7 @@ std::optional<Refusal> CheckCalls(const Formula &formula)
 
 Value NumberArg(Calc &calc, int node, double &out)
 {
-    const Coerced<double> n = ToNumber(calc.Scalar(node));
+    const Coerced<double> n = ToNumber(calc.scalar(node));
     if (n.error)
         return Value::Error(*n.error);
     out = n.value;
@@ -46,7 +46,7 @@ Value NumberArg(Calc &calc, int node, double &out)
 
 Value TextArg(Calc &calc, int node, QString &out)
 {
-    Coerced<QString> t = ToText(calc.Scalar(node));
+    Coerced<QString> t = ToText(calc.scalar(node));
     if (t.error)
         return Value::Error(*t.error);
     out = std::move(t.value);

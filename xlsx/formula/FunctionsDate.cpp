@@ -53,7 +53,7 @@ Operand Date(Calc &calc, Args args)
 // TIMEVALUE and DATEVALUE take a text only.
 Operand FromText(Calc &calc, Args args, bool time)
 {
-    const Value value = calc.Scalar(args[0]);
+    const Value value = calc.scalar(args[0]);
     if (value.isError())
         return value;
     if (value.type != Value::Type::Text)
@@ -107,7 +107,7 @@ Operand Weekday(Calc &calc, Args args)
     double type = 1;
     if (Value e = SerialArg(calc, args[0], serial); e.isError())
         return e;
-    if (args.size() > 1 && !calc.IsMissing(args[1])) {
+    if (args.size() > 1 && !calc.isMissing(args[1])) {
         if (Value e = NumberArg(calc, args[1], type); e.isError())
             return e;
     }
@@ -139,12 +139,12 @@ Operand Weekday(Calc &calc, Args args)
 
 Operand Today(Calc &calc, Args)
 {
-    return Value::Number(std::floor(calc.Now()));
+    return Value::Number(std::floor(calc.now()));
 }
 
 Operand Now(Calc &calc, Args)
 {
-    return Value::Number(calc.Now());
+    return Value::Number(calc.now());
 }
 
 constexpr std::array Functions = {

@@ -11,12 +11,12 @@ namespace {
 // An omitted argument chosen as a result is 0.
 Operand Branch(Calc &calc, int node)
 {
-    return calc.IsMissing(node) ? Operand(Value::Number(0)) : calc.Eval(node);
+    return calc.isMissing(node) ? Operand(Value::Number(0)) : calc.eval(node);
 }
 
 Operand If(Calc &calc, Args args)
 {
-    const Coerced<bool> condition = ToBoolean(calc.Scalar(args[0]));
+    const Coerced<bool> condition = ToBoolean(calc.scalar(args[0]));
     if (condition.error)
         return Value::Error(*condition.error);
     if (condition.value)
@@ -26,9 +26,9 @@ Operand If(Calc &calc, Args args)
 
 Operand IfErrorWhen(Calc &calc, Args args, bool onlyNA)
 {
-    Value value = calc.Scalar(args[0]);
+    Value value = calc.scalar(args[0]);
     if (value.isError() && (!onlyNA || value.error == ErrorValue::NA))
-        return calc.IsMissing(args[1]) ? Value::Number(0) : calc.Scalar(args[1]);
+        return calc.isMissing(args[1]) ? Value::Number(0) : calc.scalar(args[1]);
     return value;
 }
 
@@ -53,9 +53,9 @@ Operand Logical(Calc &calc, Args args, bool isAnd)
         result = isAnd ? result && b : result || b;
     };
     for (int arg : args) {
-        const Operand operand = calc.Eval(arg);
+        const Operand operand = calc.eval(arg);
         if (operand.isArea) {
-            calc.ForEachCell(operand.area, [&](int, int, const Value &v) {
+            calc.forEachCell(operand.area, [&](int, int, const Value &v) {
                 if (v.isError())
                     error = v.error;
                 else if (v.type == Value::Type::Number || v.type == Value::Type::Boolean)
@@ -87,7 +87,7 @@ Operand Or(Calc &calc, Args args)
 
 Operand Not(Calc &calc, Args args)
 {
-    const Coerced<bool> b = ToBoolean(calc.Scalar(args[0]));
+    const Coerced<bool> b = ToBoolean(calc.scalar(args[0]));
     return b.error ? Value::Error(*b.error) : Value::Boolean(!b.value);
 }
 
@@ -103,7 +103,7 @@ Operand False(Calc &, Args)
 
 template <bool (*Test)(const Value &)> Operand Is(Calc &calc, Args args)
 {
-    return Value::Boolean(Test(calc.Scalar(args[0])));
+    return Value::Boolean(Test(calc.scalar(args[0])));
 }
 
 bool IsBlank(const Value &v)

@@ -42,7 +42,7 @@ long long Position(Calc &calc, const Area &line, const Value &wanted, int mode)
 {
     long long index = 0;
     long long found = -1;
-    calc.ForEachCell(line, [&](int, int, const Value &v) {
+    calc.forEachCell(line, [&](int, int, const Value &v) {
         const long long here = index++;
         if (mode == 0) {
             if (Matches(wanted, v)) {
@@ -71,18 +71,18 @@ Area Line(const Area &a, bool alongRow, int offset)
 
 template <bool Vertical> Operand Lookup(Calc &calc, Args args)
 {
-    const Value wanted = calc.Scalar(args[0]);
+    const Value wanted = calc.scalar(args[0]);
     if (wanted.isError())
         return wanted;
-    const Operand table = calc.Eval(args[1]);
+    const Operand table = calc.eval(args[1]);
     if (!table.isArea)
         return table.value.isError() ? table.value : Value::Error(ErrorValue::NA);
     double index = 0;
     if (Value e = NumberArg(calc, args[2], index); e.isError())
         return e;
     bool approximate = true;
-    if (args.size() > 3 && !calc.IsMissing(args[3])) {
-        const Coerced<bool> b = ToBoolean(calc.Scalar(args[3]));
+    if (args.size() > 3 && !calc.isMissing(args[3])) {
+        const Coerced<bool> b = ToBoolean(calc.scalar(args[3]));
         if (b.error)
             return Value::Error(*b.error);
         approximate = b.value;
@@ -99,20 +99,20 @@ template <bool Vertical> Operand Lookup(Calc &calc, Args args)
     if (at < 0)
         return Value::Error(ErrorValue::NA);
     const int offset = int(index) - 1;
-    return calc.CellAt(Vertical ? CellAddress{a.sheet, a.row1 + int(at), a.column1 + offset}
+    return calc.cellAt(Vertical ? CellAddress{a.sheet, a.row1 + int(at), a.column1 + offset}
                                 : CellAddress{a.sheet, a.row1 + offset, a.column1 + int(at)});
 }
 
 Operand Match(Calc &calc, Args args)
 {
-    const Value wanted = calc.Scalar(args[0]);
+    const Value wanted = calc.scalar(args[0]);
     if (wanted.isError())
         return wanted;
-    const Operand list = calc.Eval(args[1]);
+    const Operand list = calc.eval(args[1]);
     if (!list.isArea)
         return list.value.isError() ? list.value : Value::Error(ErrorValue::NA);
     double mode = 1;
-    if (args.size() > 2 && !calc.IsMissing(args[2])) {
+    if (args.size() > 2 && !calc.isMissing(args[2])) {
         if (Value e = NumberArg(calc, args[2], mode); e.isError())
             return e;
     }
@@ -126,7 +126,7 @@ Operand Match(Calc &calc, Args args)
 // INDEX gives a reference: a cell, or a whole row or column for a 0.
 Operand Index(Calc &calc, Args args)
 {
-    const Operand table = calc.Eval(args[0]);
+    const Operand table = calc.eval(args[0]);
     if (!table.isArea)
         return table.value.isError() ? table.value : Value::Error(ErrorValue::Value);
     double row = 0, column = 0;
@@ -161,14 +161,14 @@ Operand Choose(Calc &calc, Args args)
     if (index < 1 || index >= double(args.size()))
         return Value::Error(ErrorValue::Value);
     const int chosen = args[size_t(index)];
-    return calc.IsMissing(chosen) ? Operand(Value::Number(0)) : calc.Eval(chosen);
+    return calc.isMissing(chosen) ? Operand(Value::Number(0)) : calc.eval(chosen);
 }
 
 template <bool IsRow> Operand RowOrColumn(Calc &calc, Args args)
 {
-    if (args.empty() || calc.IsMissing(args[0]))
-        return Value::Number(IsRow ? calc.Here().row : calc.Here().column);
-    const Operand operand = calc.Eval(args[0]);
+    if (args.empty() || calc.isMissing(args[0]))
+        return Value::Number(IsRow ? calc.here().row : calc.here().column);
+    const Operand operand = calc.eval(args[0]);
     if (!operand.isArea)
         return operand.value.isError() ? operand.value : Value::Error(ErrorValue::Value);
     return Value::Number(IsRow ? operand.area.row1 : operand.area.column1);

@@ -16,9 +16,9 @@ template <class Take> std::optional<ErrorValue> EachNumber(Calc &calc, Args args
 {
     std::optional<ErrorValue> error;
     for (int arg : args) {
-        const Operand operand = calc.Eval(arg);
+        const Operand operand = calc.eval(arg);
         if (operand.isArea) {
-            calc.ForEachCell(operand.area, [&](int, int, const Value &v) {
+            calc.forEachCell(operand.area, [&](int, int, const Value &v) {
                 if (v.isError())
                     error = v.error;
                 else if (v.type == Value::Type::Number)
@@ -72,14 +72,14 @@ template <bool All> Operand Count(Calc &calc, Args args)
 {
     long long count = 0;
     for (int arg : args) {
-        const Operand operand = calc.Eval(arg);
+        const Operand operand = calc.eval(arg);
         if (operand.isArea) {
-            calc.ForEachCell(operand.area, [&](int, int, const Value &v) {
+            calc.forEachCell(operand.area, [&](int, int, const Value &v) {
                 count += All ? v.type != Value::Type::Blank : v.type == Value::Type::Number;
                 return true;
             });
         } else if (All) {
-            count += !calc.IsMissing(arg);
+            count += !calc.isMissing(arg);
         } else {
             count += operand.value.type != Value::Type::Blank && !ToNumber(operand.value).error;
         }
@@ -89,12 +89,12 @@ template <bool All> Operand Count(Calc &calc, Args args)
 
 Operand CountBlank(Calc &calc, Args args)
 {
-    const Operand operand = calc.Eval(args[0]);
+    const Operand operand = calc.eval(args[0]);
     if (!operand.isArea)
         return Value::Error(ErrorValue::Value);
     long long skipped = 0;
     long long count = 0;
-    calc.ForEachCell(
+    calc.forEachCell(
         operand.area,
         [&](int, int, const Value &v) {
             count += v.type == Value::Type::Blank || (v.type == Value::Type::Text && v.text.isEmpty());

@@ -12,7 +12,7 @@ namespace {
 
 Operand Text(Calc &calc, Args args)
 {
-    const Value value = calc.Scalar(args[0]);
+    const Value value = calc.scalar(args[0]);
     QString format;
     if (Value e = TextArg(calc, args[1], format); e.isError())
         return e;
@@ -26,7 +26,7 @@ Operand Text(Calc &calc, Args args)
         number = ToNumber(value).value;
     result = number ? FormatValue(*number, format) : FormatText(value.text, format);
     if (!result) {
-        calc.Refuse(Refusal{Refusal::Kind::FormatCode, format});
+        calc.refuse(Refusal{Refusal::Kind::FormatCode, format});
         return Value::Error(ErrorValue::NA);
     }
     return *result;
@@ -34,7 +34,7 @@ Operand Text(Calc &calc, Args args)
 
 Operand ValueOf(Calc &calc, Args args)
 {
-    const Value value = calc.Scalar(args[0]);
+    const Value value = calc.scalar(args[0]);
     if (value.type == Value::Type::Boolean)
         return Value::Error(ErrorValue::Value);
     const Coerced<double> n = ToNumber(value);
@@ -43,7 +43,7 @@ Operand ValueOf(Calc &calc, Args args)
 
 Operand N(Calc &calc, Args args)
 {
-    const Value value = calc.Scalar(args[0]);
+    const Value value = calc.scalar(args[0]);
     if (value.type == Value::Type::Number || value.isError())
         return value;
     return Value::Number(value.type == Value::Type::Boolean && value.boolean ? 1 : 0);
@@ -239,10 +239,10 @@ template <class Take> Value EachText(Calc &calc, Args args, Take take, bool thro
 {
     std::optional<ErrorValue> error;
     for (int arg : args) {
-        const Operand operand = calc.Eval(arg);
+        const Operand operand = calc.eval(arg);
         if (operand.isArea && throughAreas) {
             long long skipped = 0;
-            calc.ForEachCell(
+            calc.forEachCell(
                 operand.area,
                 [&](int, int, const Value &v) {
                     const Coerced<QString> t = ToText(v);
@@ -256,7 +256,7 @@ template <class Take> Value EachText(Calc &calc, Args args, Take take, bool thro
             for (long long n = 0; n < skipped && n <= 32767 && !error; ++n)
                 take(QString(), true);
         } else {
-            const Coerced<QString> t = ToText(calc.ScalarOf(operand));
+            const Coerced<QString> t = ToText(calc.scalarOf(operand));
             if (t.error)
                 error = t.error;
             else
@@ -283,7 +283,7 @@ Operand TextJoin(Calc &calc, Args args)
     QString delimiter;
     if (Value e = TextArg(calc, args[0], delimiter); e.isError())
         return e;
-    const Coerced<bool> ignoreEmpty = ToBoolean(calc.Scalar(args[1]));
+    const Coerced<bool> ignoreEmpty = ToBoolean(calc.scalar(args[1]));
     if (ignoreEmpty.error)
         return Value::Error(*ignoreEmpty.error);
     QString out;

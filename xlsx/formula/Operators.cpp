@@ -89,11 +89,11 @@ Value Binary(Op op, const Value &a, const Value &b)
 
 } // namespace
 
-Operand Calc::EvalChain(const Node &node)
+Operand Calc::evalChain(const Node &node)
 {
     if (node.ops.front() == Op::Range) {
-        const Operand left = Eval(node.children[0]);
-        const Operand right = Eval(node.children[1]);
+        const Operand left = eval(node.children[0]);
+        const Operand right = eval(node.children[1]);
         if (!left.isArea)
             return left.value.isError() ? left.value : Value::Error(ErrorValue::Value);
         if (!right.isArea)
@@ -104,17 +104,17 @@ Operand Calc::EvalChain(const Node &node)
                     std::min(left.area.column1, right.area.column1), std::max(left.area.row2, right.area.row2),
                     std::max(left.area.column2, right.area.column2)};
     }
-    Value value = Scalar(node.children[0]);
+    Value value = scalar(node.children[0]);
     for (size_t i = 0; i < node.ops.size(); ++i)
-        value = Binary(node.ops[i], value, Scalar(node.children[i + 1]));
+        value = Binary(node.ops[i], value, scalar(node.children[i + 1]));
     return value;
 }
 
-Operand Calc::EvalUnary(const Node &node)
+Operand Calc::evalUnary(const Node &node)
 {
     if (node.op == Op::Plus)
-        return Eval(node.children[0]);
-    const Coerced<double> n = ToNumber(Scalar(node.children[0]));
+        return eval(node.children[0]);
+    const Coerced<double> n = ToNumber(scalar(node.children[0]));
     if (n.error)
         return Value::Error(*n.error);
     return Value::Number(node.op == Op::Negate ? -n.value : n.value / 100);

@@ -2,7 +2,7 @@
 
 namespace formula {
 
-QString Refusal::Text() const
+QString Refusal::text() const
 {
     const QString notHere = QStringLiteral(", which is not calculated here");
     switch (kind) {

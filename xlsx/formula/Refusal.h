@@ -25,7 +25,7 @@ struct Refusal {
     QString subject;
 
     // "uses XLOOKUP, which is not calculated here".
-    QString Text() const;
+    QString text() const;
 };
 
 // Every bound on the work one calculation may do; a formula beyond one is refused with its reason.

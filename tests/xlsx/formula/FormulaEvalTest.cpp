@@ -16,7 +16,7 @@ struct Row {
 QString Shown(const Result<Value> &result)
 {
     if (!result)
-        return QStringLiteral("refused: ") + result.refusal().Text();
+        return QStringLiteral("refused: ") + result.refusal().text();
     const Value &v = result.value();
     switch (v.type) {
     case Value::Type::Blank:
@@ -69,7 +69,7 @@ FakeWorkbook Schedule()
         {"'My Sheet'!A1", "5"},
     };
     for (const auto &[cell, content] : cells)
-        book.Set(QString::fromUtf8(cell), QString::fromUtf8(content));
+        book.set(QString::fromUtf8(cell), QString::fromUtf8(content));
     book.names[QStringLiteral("OFFSET_MIN")] = QStringLiteral("TIME(0,OFFSETS,0)");
     book.names[QStringLiteral("OFFSETS")] = QStringLiteral("Sheet2!$D$1");
     book.names[QStringLiteral("Sheet2!LOCAL")] = QStringLiteral("2");
@@ -83,7 +83,7 @@ void Check(const std::vector<Row> &rows, CellAddress at = {0, 20, 12})
     for (const Row &row : rows) {
         FakeWorkbook book = Schedule();
         Evaluator evaluator(book, TestNow);
-        EXPECT_EQ(Shown(evaluator.Calculate(QString::fromUtf8(row.formula), at)), QString::fromUtf8(row.expected))
+        EXPECT_EQ(Shown(evaluator.calculate(QString::fromUtf8(row.formula), at)), QString::fromUtf8(row.expected))
             << row.name << ": " << row.formula;
     }
 }
@@ -279,24 +279,24 @@ TEST(FormulaEval, CellValueCalculatesAndRemembers)
 {
     FakeWorkbook book = Schedule();
     Evaluator evaluator(book, TestNow);
-    EXPECT_EQ(Shown(evaluator.CellValue({0, 6, 18})), QStringLiteral("t:News 2"));
-    EXPECT_EQ(Shown(evaluator.CellValue({0, 6, 12})), QStringLiteral("n:0.440972222222223"));
-    EXPECT_EQ(Shown(evaluator.CellValue({0, 99, 26})), QStringLiteral("blank"));
+    EXPECT_EQ(Shown(evaluator.cellValue({0, 6, 18})), QStringLiteral("t:News 2"));
+    EXPECT_EQ(Shown(evaluator.cellValue({0, 6, 12})), QStringLiteral("n:0.440972222222223"));
+    EXPECT_EQ(Shown(evaluator.cellValue({0, 99, 26})), QStringLiteral("blank"));
     const long long reads = book.reads;
-    EXPECT_EQ(Shown(evaluator.CellValue({0, 6, 12})), QStringLiteral("n:0.440972222222223"));
+    EXPECT_EQ(Shown(evaluator.cellValue({0, 6, 12})), QStringLiteral("n:0.440972222222223"));
     EXPECT_EQ(book.reads, reads);
 
     // A shared formula: the master's text with this cell's offset.
     CellContent shared;
     shared.formula = QStringLiteral("K5+TIME(0,30,0)");
     shared.rowOffset = 2;
-    book.SetContent(0, 7, 11, [] {
+    book.setContent(0, 7, 11, [] {
         CellContent c;
         c.value = Value::Number(0.5);
         return c;
     }());
-    book.SetContent(0, 7, 12, shared);
-    EXPECT_EQ(Shown(evaluator.CellValue({0, 7, 12})), QStringLiteral("n:0.520833333333333"));
+    book.setContent(0, 7, 12, shared);
+    EXPECT_EQ(Shown(evaluator.cellValue({0, 7, 12})), QStringLiteral("n:0.520833333333333"));
 }
 
 } // namespace

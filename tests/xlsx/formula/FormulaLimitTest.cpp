@@ -9,8 +9,8 @@ using namespace formula;
 QString Reason(FakeWorkbook &book, const QString &text, const Limits &limits = {})
 {
     Evaluator evaluator(book, TestNow, limits);
-    const Result<Value> result = evaluator.Calculate(text, {0, 1, 1});
-    return result ? QStringLiteral("calculated") : result.refusal().Text();
+    const Result<Value> result = evaluator.calculate(text, {0, 1, 1});
+    return result ? QStringLiteral("calculated") : result.refusal().text();
 }
 
 TEST(FormulaLimits, RefusalsSayWhatIsNotCalculated)
@@ -59,12 +59,12 @@ TEST(FormulaLimits, RefusalsSayWhatIsNotCalculated)
 FakeWorkbook Chain(int length)
 {
     FakeWorkbook book;
-    book.Set(QStringLiteral("A1"), QStringLiteral("1"));
+    book.set(QStringLiteral("A1"), QStringLiteral("1"));
     CellContent next;
     next.formula = QStringLiteral("A1+1");
     for (int row = 2; row <= length; ++row) {
         next.rowOffset = row - 2;
-        book.SetContent(0, row, 1, next);
+        book.setContent(0, row, 1, next);
     }
     return book;
 }
@@ -74,15 +74,15 @@ TEST(FormulaLimits, ChainsAndRanges)
     {
         FakeWorkbook book = Chain(100000);
         Evaluator evaluator(book, TestNow);
-        const auto result = evaluator.CellValue({0, 100000, 1});
+        const auto result = evaluator.cellValue({0, 100000, 1});
         ASSERT_FALSE(result);
-        EXPECT_EQ(result.refusal().Text(),
+        EXPECT_EQ(result.refusal().text(),
                   QStringLiteral("reaches through more than 10000 formulas in a chain, which is not calculated here"));
     }
     {
         FakeWorkbook book = Chain(5000);
         Evaluator evaluator(book, TestNow);
-        const auto result = evaluator.CellValue({0, 5000, 1});
+        const auto result = evaluator.cellValue({0, 5000, 1});
         ASSERT_TRUE(result);
         EXPECT_EQ(result.value().number, 5000);
     }
@@ -91,20 +91,20 @@ TEST(FormulaLimits, ChainsAndRanges)
     EXPECT_EQ(Reason(book, QStringLiteral("LOOP")),
               QStringLiteral("reaches through more than 64 formulas in a chain, which is not calculated here"));
 
-    book.SetExtent(0, {MaxRow, 1});
+    book.setExtent(0, {MaxRow, 1});
     EXPECT_EQ(Reason(book, QStringLiteral("SUM(A:A)")),
               QStringLiteral("uses a range of more than 1000000 cells, which is not calculated here"));
     // The same from a formula cell, refused before its cells are read.
     CellContent whole;
     whole.formula = QStringLiteral("SUM(A:A)");
-    book.SetContent(0, 5, 12, whole);
+    book.setContent(0, 5, 12, whole);
     book.reads = 0;
     EXPECT_EQ(Reason(book, QStringLiteral("L5")),
               QStringLiteral("uses a range of more than 1000000 cells, which is not calculated here"));
     EXPECT_LT(book.reads, 10);
     Limits limits;
     limits.cellsRead = 1000;
-    book.SetExtent(0, {600, 1});
+    book.setExtent(0, {600, 1});
     EXPECT_EQ(Reason(book, QStringLiteral("SUM(A:A)+SUM(A:A)"), limits),
               QStringLiteral("reads more than 1000 cells, which is not calculated here"));
     EXPECT_EQ(Reason(book, QStringLiteral("SUM(A:A)"), limits), QStringLiteral("calculated"));
@@ -116,11 +116,11 @@ TEST(FormulaLimits, ArrayFormulaCell)
     CellContent array;
     array.formula = QStringLiteral("SUM(A1:A3*2)");
     array.array = true;
-    book.SetContent(0, 5, 12, array);
+    book.setContent(0, 5, 12, array);
     Evaluator evaluator(book, TestNow);
-    const auto result = evaluator.Calculate(QStringLiteral("L5+1"), {0, 1, 1});
+    const auto result = evaluator.calculate(QStringLiteral("L5+1"), {0, 1, 1});
     ASSERT_FALSE(result);
-    EXPECT_EQ(result.refusal().Text(), QStringLiteral("is an array formula, which is not calculated here"));
+    EXPECT_EQ(result.refusal().text(), QStringLiteral("is an array formula, which is not calculated here"));
 }
 
 } // namespace
@@ -134,13 +134,13 @@ TEST(FormulaLimits, RowsSharingATableReadItOnce)
     CellContent lookup;
     lookup.formula = QStringLiteral("VLOOKUP(\"CAM 1\",Sheet2!$A$1:$B$1000,2,FALSE)");
     for (int row = 1; row <= 1000; ++row)
-        book.Set(QStringLiteral("Sheet2!A%1").arg(row), row == 1000 ? QStringLiteral("\"CAM 1\"") : QString());
+        book.set(QStringLiteral("Sheet2!A%1").arg(row), row == 1000 ? QStringLiteral("\"CAM 1\"") : QString());
     for (int row = 5; row <= 100; ++row)
-        book.SetContent(0, row, 22, lookup);
+        book.setContent(0, row, 22, lookup);
     Evaluator evaluator(book, TestNow);
     book.reads = 0;
     for (int row = 5; row <= 100; ++row)
-        ASSERT_TRUE(evaluator.CellValue({0, row, 22})) << row;
+        ASSERT_TRUE(evaluator.cellValue({0, row, 22})) << row;
     EXPECT_LT(book.reads, 96 * 1000 + 2 * 2000);
 }
 

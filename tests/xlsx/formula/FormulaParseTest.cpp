@@ -9,7 +9,7 @@ using namespace formula;
 QString Printed(const QString &text)
 {
     const auto parsed = ParseFormula(text);
-    return parsed ? FormulaText(parsed.value()) : QStringLiteral("refused: ") + parsed.refusal().Text();
+    return parsed ? FormulaText(parsed.value()) : QStringLiteral("refused: ") + parsed.refusal().text();
 }
 
 TEST(FormulaParse, PrecedenceAndReferences)

@@ -22,7 +22,7 @@ public:
     long long reads = 0;
 
     // Sets "A1", "Sheet2!B3" or "'My Sheet'!B3" to "=formula", "\"text\"", "TRUE", "#N/A", a number or "".
-    void Set(const QString &cell, const QString &content)
+    void set(const QString &cell, const QString &content)
     {
         const qsizetype bang = cell.lastIndexOf(u'!');
         QString sheet = bang < 0 ? sheets[0] : cell.left(bang);
@@ -48,15 +48,15 @@ public:
         m_extent[int(sheets.indexOf(sheet))].columns =
             std::max(m_extent[int(sheets.indexOf(sheet))].columns, ref.first.column);
     }
-    void SetContent(int sheet, int row, int column, const formula::CellContent &content)
+    void setContent(int sheet, int row, int column, const formula::CellContent &content)
     {
         m_cells[Key(sheet, row, column)] = content;
         m_extent[sheet].rows = std::max(m_extent[sheet].rows, row);
         m_extent[sheet].columns = std::max(m_extent[sheet].columns, column);
     }
-    void SetExtent(int sheet, formula::SheetExtent extent) { m_extent[sheet] = extent; }
+    void setExtent(int sheet, formula::SheetExtent extent) { m_extent[sheet] = extent; }
 
-    std::optional<int> SheetIndex(QStringView name) override
+    std::optional<int> sheetIndex(QStringView name) override
     {
         for (int i = 0; i < sheets.size(); ++i) {
             if (sheets[i].compare(name, Qt::CaseInsensitive) == 0)
@@ -64,13 +64,13 @@ public:
         }
         return std::nullopt;
     }
-    formula::SheetExtent Extent(int sheet) override { return m_extent.value(sheet); }
-    formula::CellContent Cell(const formula::CellAddress &a) override
+    formula::SheetExtent extent(int sheet) override { return m_extent.value(sheet); }
+    formula::CellContent cell(const formula::CellAddress &a) override
     {
         ++reads;
         return m_cells.value(Key(a.sheet, a.row, a.column));
     }
-    std::optional<QString> DefinedName(QStringView name, int sheet) override
+    std::optional<QString> definedName(QStringView name, int sheet) override
     {
         const QString scoped = sheets[sheet] + u'!' + name.toString();
         if (names.contains(scoped))
