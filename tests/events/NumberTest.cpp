@@ -8,10 +8,10 @@ namespace {
 TEST(Number, PrefixRule)
 {
     const std::pair<const char16_t *, double> cases[] = {
-        {u"", 0},           {u"1x", 1},      {u"  12.5  ", 12.5}, {u"5,5", 5},    {u"1 2\t3\n4", 1234},
-        {u"\r7", 0},        {u"1.2.3", 1.2}, {u"-.5", -0.5},      {u"-", 0},      {u"1 e 3", 1000},
-        {u"2E-1", 0.2},     {u"1e+", 1},     {u"1d3", 1},         {u"1e-400", 0}, {u"& h 1Fz", 31},
-        {u"&HFFFF", 65535}, {u"&O17", 15},   {u"&o8", 0},         {u"&X1", 0},    {u"-&H1F", 0}};
+        {u"", 0},        {u"1x", 1},     {u"  12.5  ", 12.5}, {u"5,5", 5},        {u"1 2\t3\n4", 1234}, {u"\r7", 0},
+        {u"1.2.3", 1.2}, {u"-.5", -0.5}, {u"-", 0},           {u"1 e 3", 1000},   {u"2E-1", 0.2},       {u"1e+", 1},
+        {u"1d3", 1},     {u"1e-400", 0}, {u"& h 1Fz", 31},    {u"&HFFFF", 65535}, {u"&O17", 15},        {u"&o8", 0},
+        {u"&X1", 0},     {u"-&H1F", 0},  {u"+5", 5}};
     for (const auto &[text, value] : cases)
         EXPECT_EQ(ParseNumberPrefix(QString::fromUtf16(text)), value) << qPrintable(QString::fromUtf16(text));
     for (const QString &tooLarge :

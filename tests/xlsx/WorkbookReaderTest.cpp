@@ -151,6 +151,24 @@ TEST_F(WorkbookReaderTest, EachCellGivesTheValueOfItsTypeOrAnError)
     }
 }
 
+// Items used with gaps each give their own text, also when the part is left to expat after the first (CDATA) and
+// read again from its start.
+TEST_F(WorkbookReaderTest, SharedStringsWithGapsGiveEachCellItsOwnItem)
+{
+    const QString row = QStringLiteral("<row r='1'><c r='A1' t='s'><v>0</v></c><c r='B1' t='s'><v>2</v></c>"
+                                       "<c r='C1' t='s'><v>3</v></c></row>");
+    for (const QByteArray third : {"<t>c</t>", "<t><![CDATA[c]]></t>"}) {
+        const FirstSheetCells result =
+            read(Plain({{"xl/worksheets/sheet1.xml", SheetXml(row)},
+                        {"xl/sharedStrings.xml", SstXml("<si><t>a</t></si><si><t>b</t></si>"
+                                                        "<si>" +
+                                                        third + "</si><si><t>d</t></si>")}}));
+        EXPECT_EQ(std::tuple(At(result, 1, 1), At(result, 1, 2), At(result, 1, 3)),
+                  std::tuple(Text("a"), Text("c"), Text("d")))
+            << third.toStdString();
+    }
+}
+
 TEST(WorkbookValues, IsoDatesGiveDaySerials)
 {
     const std::pair<const char *, double> cases[] = {{"1899-12-30", 0},

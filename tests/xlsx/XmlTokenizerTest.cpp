@@ -50,6 +50,9 @@ const std::string LeftToExpat[] = {"<!DOCTYPE a><a/>",
                                    "<\xC3\xA9/>",
                                    "<?xml-stylesheet href=\"x\"?><a/>",
                                    "<a><!-- a -- b --></a>",
+                                   "<a>\xED\xA0\x80</a>", // a surrogate, encoded
+                                   "<a></ab>",
+                                   "<a/><!-- x",
                                    TooDeep};
 
 TEST(XmlTokenizer, ReadsItsFormsAsExpatDoesInAnyChunksAndLeavesTheRestToExpatInThePackage)
