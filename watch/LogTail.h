@@ -14,7 +14,6 @@ struct [[nodiscard]] LogRead {
     bool restarted = false;         // the file became shorter than what was read: lines start again from its top
     bool more = false;              // more was written than one read takes; the next read goes on
     Failure failure;                // why the file could not be read; a file not written yet is no failure
-    bool ok() const { return !failure; }
 };
 
 // Follows one log file from where its last read ended. Every read opens the file read-only and closes it again,

@@ -131,7 +131,7 @@ void frmLog::refresh()
 void frmLog::readTab(Tab &tab)
 {
     const LogRead read = tab.tail.readNew();
-    if (!read.ok()) {
+    if (read.failure) {
         m_readFailure = read.failure;
         return;
     }

@@ -22,7 +22,7 @@ TEST(LogTail, FollowsTheFileLineByLine)
     LogTail tail(path);
     const auto read = [&](qint64 maxBytes = LogTail::ChunkBytes) {
         const LogRead result = tail.readNew(maxBytes);
-        EXPECT_TRUE(result.ok()) << result.failure.reason.toStdString();
+        EXPECT_FALSE(result.failure) << result.failure.reason.toStdString();
         return result;
     };
     EXPECT_TRUE(read().lines.isEmpty()) << "not written yet";
@@ -58,7 +58,7 @@ TEST(LogTail, FollowsTheFileLineByLine)
 
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_TRUE(QDir(dir.path()).mkdir(QFileInfo(path).fileName()));
-    EXPECT_FALSE(tail.readNew().ok()) << "a folder in the file's place is no log";
+    EXPECT_TRUE(tail.readNew().failure) << "a folder in the file's place is no log";
 }
 
 TEST(ClassifyLogLine, TellsFailuresAndWarningsByTheirMessage)
