@@ -68,15 +68,4 @@ TEST(ScheduleRow, RejectsInOrderOfReasons)
     EXPECT_EQ(reason(5, "News", "   "), "source name empty");
 }
 
-TEST(ScheduleRow, AnyValueCountsButEmptyText)
-{
-    const std::pair<CellValue, bool> cases[] = {
-        {CellValue(), false}, {Text(""), false}, {Text(" "), true}, {Error(), true}};
-    for (const auto &[cell, counts] : cases) {
-        ScheduleCells cells{};
-        cells[ColumnL] = cell;
-        EXPECT_EQ(HasAnyValue(cells), counts) << testing::PrintToString(cell);
-    }
-}
-
 } // namespace
