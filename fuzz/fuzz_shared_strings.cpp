@@ -2,31 +2,32 @@
 // second index from 96 to 286 in V.
 #include "convert/WorkbookCells.h"
 #include "fuzz/FuzzSupport.h"
-#include "fuzz/FuzzWorkbook.h"
+#include "tests/support/XlsxBuilder.h"
 
 namespace {
 
-QByteArray SheetUsingSharedStrings()
+XlsxParts WorkbookUsingSharedStrings()
 {
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-                     "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    QByteArray rows;
     for (int row = FirstScheduleRow; row <= LastScheduleRow; ++row) {
         const QByteArray number = QByteArray::number(row);
         const int index = row - FirstScheduleRow;
-        xml += "<row r=\"" + number + "\"><c r=\"R" + number + "\" t=\"s\"><v>" + QByteArray::number(index) +
-               "</v></c><c r=\"V" + number + "\" t=\"s\"><v>" + QByteArray::number(ScheduleRowCount + 2 * index) +
-               "</v></c></row>";
+        rows += "<row r=\"" + number + "\"><c r=\"R" + number + "\" t=\"s\"><v>" + QByteArray::number(index) +
+                "</v></c><c r=\"V" + number + "\" t=\"s\"><v>" + QByteArray::number(ScheduleRowCount + 2 * index) +
+                "</v></c></row>";
     }
-    return xml + "</sheetData></worksheet>";
+    return TestWorkbookParts(QString::fromLatin1(rows), {QStringLiteral("x")});
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QByteArray sheet = SheetUsingSharedStrings();
+    static XlsxParts parts = WorkbookUsingSharedStrings();
     const QString path = FuzzDir() + QStringLiteral("/Strings.xlsx");
-    WriteMinimalWorkbook(path, sheet, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    SetPart(parts, QStringLiteral("xl/sharedStrings.xml"),
+            QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    FuzzCheck(WriteZip(path, parts), "the workbook is written");
 
     const WorkbookCells cells = ReadWorkbookCells(path, FuzzMoment);
     FuzzCheck(!cells.failure || IsWorkbookReason(cells.failure.reason), "the reason is one of the known ones");
