@@ -19,6 +19,13 @@ TEST_F(Scan, ACompletedScanPausesTenSecondsUnlessAChangeWasNoticedThenThatFolder
     EXPECT_EQ(core->ScanFolder(), 1) << "ahead of folder 2, whose turn it was";
     EXPECT_EQ(core->panel(1).frameCaption, QStringLiteral("Watch Folder 1  (1 XLS Files) (1 TVX Files)"));
     EXPECT_EQ(pending(), QStringList{QStringLiteral("1:Day1.xlsx")});
+
+    core->timeMain_Timer(); // folder 2's scan starts
+    core->watchFolderChanged(1);
+    do
+        core->timeMain_Timer();
+    while (core->ScanState() != 0);
+    EXPECT_EQ(view.intervals.back(), TranslatorCore::ChangePauseInterval) << "a change noticed during a burst";
 }
 
 struct PairingCase {
@@ -34,6 +41,9 @@ const PairingCase PairingCases[] = {
      {{"day1.b.xlsx", 100}, {"Day1.a.xlsx", 100}, {"DAY1.TVX", 200}},
      {"1:day1.b.xlsx"}},
     {"HiddenAndLockFilesSkipped", {{".Day1.xlsx", 100}, {"~$Day1.xlsx", 100}}, {}},
+    {"LinksPairByTheirTargets",
+     {{"@Day1.xlsx", 100}, {"Day1.TVX", 200}, {"@Day2.xlsx", 300}, {"Day2.TVX", 200}},
+     {"1:Day2.xlsx"}},
 };
 
 class Pairing : public CoreTest, public ::testing::WithParamInterface<PairingCase>
@@ -43,8 +53,12 @@ class Pairing : public CoreTest, public ::testing::WithParamInterface<PairingCas
 TEST_P(Pairing, QueuesWhatHasNoUpToDateEventFile)
 {
     activate(1, watch1);
-    for (const auto &[name, time] : GetParam().files)
-        addFile(watch1, QString::fromUtf8(name), time);
+    for (const auto &[name, time] : GetParam().files) {
+        // "@Name": a symbolic link to a file of that time in another folder.
+        const QString file = QString::fromUtf8(name).remove(u'@');
+        addFile(*name == '@' ? watch2 : watch1, file, time);
+        ASSERT_TRUE(*name != '@' || QFile::link(watch2 + file, watch1 + file));
+    }
     ASSERT_TRUE(QDir(watch1).mkdir(QStringLiteral("Folder.xlsx")));
     scanOnce();
     EXPECT_EQ(pending(), GetParam().queued);
