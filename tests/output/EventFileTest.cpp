@@ -1,17 +1,14 @@
 #include "output/EventFile.h"
 
 #include "tests/support/Files.h"
-#include "tests/support/TestPlatform.h"
 
-#include <QDir>
 #include <QList>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
 // Full records of real events are checked byte for byte by the golden files of the conversion tests; replacing
-// the file whole or not at all by the full-disk table of the fault tests.
+// the file whole or not at all by the full-disk table of the fault tests and the tests of ReplaceWholeFile.
 
 TEST(EventFile, IsNamedAfterTheWorkbookUpToItsFirstDot)
 {
@@ -68,26 +65,6 @@ TEST(EventFile, NumbersAreWrittenInTheirShortestForm)
     const QList<QByteArray> items = LinesOf(RenderEventFile(events))[2].split(',');
     EXPECT_EQ(items[4], ".033");
     EXPECT_EQ(items.mid(28, 4).join(','), "1E+15,-.5,999999999999999,-1E+15");
-}
-
-// On Windows the automation system reading the event file keeps it from being replaced: the write fails with
-// its reason and leaves the old file, and the attempt at the next scan succeeds once the reader is done.
-TEST(EventFile, TargetHeldOpenByAReaderKeepsTheOldFile)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Day1.TVX"));
-    WriteBytes(path, "old");
-    {
-        const HeldOpen reader(path);
-        if (!reader.active())
-            GTEST_SKIP() << "open files can always be replaced here";
-        const QString reason = WriteEventFile(path, EventList{}).reason;
-        EXPECT_TRUE(reason.startsWith("cannot write " + path + ": ")) << reason.toStdString();
-        EXPECT_EQ(ReadBytes(path), "old");
-    }
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Day1.TVX")});
-    EXPECT_EQ(WriteEventFile(path, EventList{}).reason, "");
-    EXPECT_EQ(ReadBytes(path), "DWX300\r\n");
 }
 
 } // namespace
