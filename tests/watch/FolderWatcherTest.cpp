@@ -9,82 +9,52 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <functional>
 
 namespace {
 
-// The system's own notifications: each wait runs the event loop until the first arrives, or a generous cap.
-class FolderWatcherTest : public ::testing::Test
+// The system's own notifications: each wait runs the event loop until the first arrives, or a generous cap. A save
+// through a rename makes the workbook a new file, which the next scan's watch() takes up again.
+TEST(FolderWatcher, NotifiesEitherFolderAndAWorkbookRewrittenInPlaceAlsoAfterAReplacement)
 {
-protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "watch_tests";
-        static char *argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv); // kept until the process ends
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(QDir(dir.path()).mkpath("watch1") && QDir(dir.path()).mkpath("watch2"));
-        watcher.setHandler([this](int folder) {
-            notified.insert(folder);
-            loop.quit();
-        });
-        cap.setSingleShot(true);
-        QObject::connect(&cap, &QTimer::timeout, &loop, &QEventLoop::quit);
-    }
-
-    // The folders notified of what the system reported until the first notice.
-    QSet<int> waitForNotice()
-    {
-        notified.clear();
-        cap.start(10000);
-        loop.exec();
-        cap.stop();
-        return notified;
-    }
-
-    QString folder(int n) const { return dir.filePath(QStringLiteral("watch%1").arg(n)); }
-
+    int argc = 1;
+    char name[] = "watch_tests", *argv[] = {name, nullptr};
+    const QCoreApplication app(argc, argv);
     QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("watch1") && QDir(dir.path()).mkpath("watch2"));
+    const QString folder1 = dir.filePath("watch1"), folder2 = dir.filePath("watch2");
+    const QString workbook = folder1 + "/Day1.xlsx";
+    WriteBytes(workbook, "first");
+
     FolderWatcher watcher;
     QEventLoop loop;
     QTimer cap;
+    QObject::connect(&cap, &QTimer::timeout, &loop, &QEventLoop::quit);
     QSet<int> notified;
-};
+    watcher.setHandler([&](int folder) {
+        notified.insert(folder);
+        loop.quit();
+    });
+    const auto noticeAfter = [&](const std::function<void()> &change) {
+        notified.clear();
+        change();
+        cap.start(10000);
+        loop.exec();
+        return notified;
+    };
+    const auto rewriteInPlace = [&] {
+        QFile file(workbook);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite)); // neither truncated nor renamed: its folder sees nothing
+        file.write("rewritten");
+    };
 
-// Written over its first bytes: its folder sees nothing of it.
-void RewriteInPlace(const QString &path)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    file.write("rewritten");
-}
-
-TEST_F(FolderWatcherTest, AFileCreatedInFolder2IsNotifiedForFolder2)
-{
-    watcher.watch(1, folder(1), {});
-    watcher.watch(2, folder(2), {});
-    WriteBytes(folder(2) + "/Day1.xlsx", "new");
-    EXPECT_EQ(waitForNotice(), QSet<int>{2});
-}
-
-// Replaced through a rename, as a save usually does, the workbook is a new file, taken up again by the next scan.
-TEST_F(FolderWatcherTest, AWorkbookRewrittenInPlaceIsNotifiedAlsoAfterAReplacement)
-{
-    const QString workbook = folder(1) + "/Day1.xlsx";
-    WriteBytes(workbook, "first");
-    watcher.watch(1, folder(1), {"Day1.xlsx"});
-    RewriteInPlace(workbook);
-    ASSERT_EQ(waitForNotice(), QSet<int>{1});
-
-    ASSERT_FALSE(ReplaceWholeFile(workbook, "second"));
-    ASSERT_EQ(waitForNotice(), QSet<int>{1});
-    watcher.watch(1, folder(1), {"Day1.xlsx"});
-    RewriteInPlace(workbook);
-    EXPECT_EQ(waitForNotice(), QSet<int>{1});
+    watcher.watch(1, folder1, {"Day1.xlsx"});
+    watcher.watch(2, folder2, {});
+    EXPECT_EQ(noticeAfter([&] { WriteBytes(folder2 + "/Day2.xlsx", "new"); }), QSet<int>{2});
+    EXPECT_EQ(noticeAfter(rewriteInPlace), QSet<int>{1});
+    ASSERT_EQ(noticeAfter([&] { ASSERT_FALSE(ReplaceWholeFile(workbook, "second")); }), QSet<int>{1});
+    watcher.watch(1, folder1, {"Day1.xlsx"});
+    EXPECT_EQ(noticeAfter(rewriteInPlace), QSet<int>{1}) << "watched again";
 }
 
 } // namespace
