@@ -9,35 +9,29 @@
 
 namespace {
 
-enum class Obstacle { None, FullDisk, Reader };
-
-// A full disk refuses the new bytes only when they are flushed, since they fit Qt's write buffer; on Windows the
-// automation system reading the file keeps it from being replaced, until it is done.
+// Unhindered, on a full disk (the new bytes fit Qt's write buffer, so only their flush fails), and held open by a
+// reader, which on Windows keeps the file from being replaced until it is done.
 TEST(ReplaceWholeFile, ReplacesTheFileWholeOrLeavesItAndNoTemporaryFile)
 {
-    for (const Obstacle obstacle : {Obstacle::None, Obstacle::FullDisk, Obstacle::Reader}) {
-        SCOPED_TRACE(int(obstacle));
+    for (const char *obstacle : {"none", "full disk", "reader"}) {
+        SCOPED_TRACE(obstacle);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Day1.TVX"));
         WriteBytes(path, "the old and longer file");
         {
             std::optional<FileSizeLimit> disk;
             std::optional<HeldOpen> reader;
-            if (obstacle == Obstacle::FullDisk)
-                disk.emplace(4);
-            if (obstacle == Obstacle::Reader)
-                reader.emplace(path);
-            if ((disk && !disk->active()) || (reader && !reader->active()))
+            if ((obstacle[0] == 'f' && !disk.emplace(4).active()) ||
+                (obstacle[0] == 'r' && !reader.emplace(path).active()))
                 continue; // no such obstacle here
             const Failure failure = ReplaceWholeFile(path, "new bytes");
-            EXPECT_EQ(bool(failure), obstacle != Obstacle::None);
-            EXPECT_TRUE(obstacle != Obstacle::FullDisk || failure.reason == "File too large")
-                << failure.reason.toStdString();
+            EXPECT_EQ(bool(failure), disk || reader);
+            EXPECT_TRUE(!disk || failure.reason == "File too large") << failure.reason.toStdString();
             EXPECT_EQ(ReadBytes(path), failure ? "the old and longer file" : "new bytes");
         }
-        const auto entries = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-        EXPECT_EQ(QDir(dir.path()).entryList(entries), QStringList{QStringLiteral("Day1.TVX")});
-        EXPECT_FALSE(ReplaceWholeFile(path, "new bytes")) << "once the obstacle is gone";
+        const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        EXPECT_EQ(QDir(dir.path()).entryList(all), QStringList{QStringLiteral("Day1.TVX")});
+        EXPECT_FALSE(ReplaceWholeFile(path, "new bytes")) << "once nothing stands in the way";
         EXPECT_EQ(ReadBytes(path), "new bytes");
     }
 }
