@@ -1,6 +1,5 @@
 #include "app/gui/Colours.h"
 #include "app/gui/frmMain.h"
-#include "config/WatchSettings.h"
 #include "events/Clock.h"
 #include "output/ActivityLog.h"
 #include "tests/support/TestPlatform.h"
@@ -93,10 +92,8 @@ private Q_SLOTS:
     // The minor version and the revision run together in the caption.
     void startUpShowsTheFoldersAndTheVersion()
     {
-        QFile ini(TranslatorIniPath(m_dir->path()));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Watch_Folder_1_Settings]\nActive=1\n[Watch_Folder_2_Settings]\nActive=0\nPath=/srv/two/\n");
-        ini.close();
+        writeFile(QStringLiteral("Translator.ini"),
+                  "[Watch_Folder_1_Settings]\nActive=1\n[Watch_Folder_2_Settings]\nActive=0\nPath=/srv/two/\n");
         const auto window = start();
         QVERIFY(Child(window.get(), "frameWatch1")->isEnabled());
         QVERIFY(!Child(window.get(), "lblLastFile2")->isEnabled());

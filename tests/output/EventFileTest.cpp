@@ -32,8 +32,9 @@ QList<QByteArray> LinesOf(const QByteArray &file)
     return file.chopped(2).split('\n');
 }
 
-// Texts are Latin-1 with "?" for anything beyond; dates pad month and day.
-TEST(EventFile, EmptyListIsTheHeaderOnlyAndBlankKeysAreSkipped)
+// Texts are Latin-1 with "?" for anything beyond; dates pad month and day. Timecode frames give fractions, which no
+// golden file holds; whole numbers print all their digits below 1e15.
+TEST(EventFile, EmptyListIsTheHeaderOnlyBlankKeysAreSkippedAndNumbersTakeTheirShortestForm)
 {
     EXPECT_EQ(RenderEventFile(EventList{}), "DWX300\r\n");
 
@@ -41,6 +42,12 @@ TEST(EventFile, EmptyListIsTheHeaderOnlyAndBlankKeysAreSkipped)
     events.Add(KeyOnly(QStringLiteral("   ")));
     EventRecord event = KeyOnly(QStringLiteral(u"k\u00e9\u20ac"));
     event.Date2 = 46396; // 2027-01-09
+    Section1Entry &entry = event.Section1[1];
+    entry.StartSeconds = 0.033;
+    entry.Num1 = 1e15;
+    entry.Num2 = -0.5;
+    entry.Num3 = 999999999999999;
+    entry.Num4 = -1e15;
     events.Add(event);
     const QList<QByteArray> lines = LinesOf(RenderEventFile(events));
     ASSERT_EQ(lines.size(), 14);
@@ -48,21 +55,7 @@ TEST(EventFile, EmptyListIsTheHeaderOnlyAndBlankKeysAreSkipped)
                         "#FALSE#,0,0,\"k\xe9?\",\"UnIcOdE \"\r");
     EXPECT_EQ(lines[10],
               "#FALSE#,0,\"\",\"\",0,0,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,#FALSE#,0,\"\",0,\"\"\r");
-}
-
-// Timecode frames give fractions, which no golden file holds; whole numbers print all their digits below 1e15.
-TEST(EventFile, NumbersAreWrittenInTheirShortestForm)
-{
-    EventRecord event = KeyOnly(QStringLiteral("k"));
-    Section1Entry &entry = event.Section1[1];
-    entry.StartSeconds = 0.033;
-    entry.Num1 = 1e15;
-    entry.Num2 = -0.5;
-    entry.Num3 = 999999999999999;
-    entry.Num4 = -1e15;
-    EventList events;
-    events.Add(event);
-    const QList<QByteArray> items = LinesOf(RenderEventFile(events))[2].split(',');
+    const QList<QByteArray> items = lines[2].split(',');
     EXPECT_EQ(items[4], ".033");
     EXPECT_EQ(items.mid(28, 4).join(','), "1E+15,-.5,999999999999999,-1E+15");
 }
