@@ -194,10 +194,6 @@ private Q_SLOTS:
             WriteLog(m_dir->path(), QStringLiteral("Make TVX File for : Day1.xlsx"), 1, now);
         WriteLog(m_dir->path(), QStringLiteral("Yesterday's line"), 2, now.addDays(-1));
         const auto window = start();
-        QStringList menus;
-        for (const QAction *menu : window->menuBar()->actions())
-            menus.append(menu->text().remove(u'&'));
-        QCOMPARE(menus, QStringList({"File", "View", "Settings", "About"}));
 
         QTest::mouseDClick(Child(window.get(), "frameWatch2"), Qt::LeftButton);
         auto *log = Child(window.get(), "frmLog");

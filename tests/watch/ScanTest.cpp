@@ -58,8 +58,7 @@ TEST_P(Pairing, QueuesWhatHasNoUpToDateEventFile)
 {
     activate(1, watch1);
     for (const auto &[name, time] : GetParam().files) {
-        // "@Name": a symbolic link to a file of that time in another folder.
-        const QString file = QString::fromUtf8(name).remove(u'@');
+        const QString file = QString::fromUtf8(name).remove(u'@'); // "@Name": a link to a file of folder 2
         addFile(*name == '@' ? watch2 : watch1, file, time);
         ASSERT_TRUE(*name != '@' || QFile::link(watch2 + file, watch1 + file));
     }
