@@ -61,8 +61,7 @@ TEST_F(ConvertCliTest, ExitCodeAndMessagesSayWhatIsWrong)
          2,
          "--check writes nothing: -o and --output-dir do not apply"},
         {{"--config-dir", "TMP/none", "TMP/Day1.xlsx"}, 2, "--config-dir: no such folder: TMP/none"},
-        // Excel 5: the stream is found in the second sector of the directory.
-        // Div.TVX holds Div.xlsx's event alone, as alone.TVX does.
+        // Excel 5: the stream is found in the second sector of the directory. Div.TVX holds Div.xlsx's event alone.
         {{"--config-dir", "TMP", "--date", "2026-12-04", "TMP/Old.xlsx", "TMP/Excel5.xlsx", "TMP/Sheet.xlsx",
           "TMP/Day1.xlsx", "TMP/Div.xlsx"},
          1,

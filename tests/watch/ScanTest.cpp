@@ -5,7 +5,8 @@ namespace {
 
 using Scan = CoreTest;
 
-// Folder 2's workbook is older than folder 1's event file of the same name.
+// Folder 2's workbook is older than folder 1's event file of the same name. A change noticed during a burst is
+// scanned after a short wait, not the pause.
 TEST_F(Scan, ACompletedScanPausesTenSecondsUnlessAChangeWasNoticedThenThatFolderIsNext)
 {
     activate(1, watch1);
