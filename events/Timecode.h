@@ -10,6 +10,9 @@
 // Timecodes are "hh:mm:ss;ff" at 30 frames per second, fields found by position only. None of these
 // conversions fails: malformed input degrades to zero.
 
+// TimecodeToSeconds and TimecodeCalc are the old program's rules over timecode texts, kept as the reference that
+// the whole-second event timing is tested and fuzzed against.
+
 // Seconds of a timecode (full form, or "hh:mm:ss") as number text; frames count 0.033 s each.
 QString TimecodeToSeconds(const QString &timecode);
 

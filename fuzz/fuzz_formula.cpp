@@ -19,7 +19,7 @@ class SmallWorkbook : public Workbook
 public:
     explicit SmallWorkbook(const QString &text) : m_text(text) {}
 
-    std::optional<int> SheetIndex(QStringView name) override
+    std::optional<int> sheetIndex(QStringView name) override
     {
         if (name.compare(u"Sheet1", Qt::CaseInsensitive) == 0)
             return 0;
@@ -27,8 +27,8 @@ public:
             return 1;
         return std::nullopt;
     }
-    SheetExtent Extent(int) override { return {4, 4}; }
-    CellContent Cell(const CellAddress &a) override
+    SheetExtent extent(int) override { return {4, 4}; }
+    CellContent cell(const CellAddress &a) override
     {
         CellContent c;
         switch ((a.row * 4 + a.column + a.sheet) % 8) {
@@ -57,7 +57,7 @@ public:
         }
         return c;
     }
-    std::optional<QString> DefinedName(QStringView name, int) override
+    std::optional<QString> definedName(QStringView name, int) override
     {
         if (name == u"SELF")
             return m_text;

@@ -61,15 +61,16 @@ TEST_F(ConvertCliTest, ExitCodeAndMessagesSayWhatIsWrong)
          2,
          "--check writes nothing: -o and --output-dir do not apply"},
         {{"--config-dir", "TMP/none", "TMP/Day1.xlsx"}, 2, "--config-dir: no such folder: TMP/none"},
-        {{"--config-dir", "TMP", "-o", "TMP/warned.TVX", "TMP/Day1.xlsx"}, 0, warned},
-        // Excel 5: the stream is found in the second sector of the directory.
-        {{"--config-dir", "TMP", "TMP/Old.xlsx", "TMP/Excel5.xlsx", "TMP/Sheet.xlsx", "TMP/Day1.xlsx"},
+        // Excel 5: the stream is found in the second sector of the directory. Div.TVX holds Div.xlsx's event alone.
+        {{"--config-dir", "TMP", "--date", "2026-12-04", "TMP/Old.xlsx", "TMP/Excel5.xlsx", "TMP/Sheet.xlsx",
+          "TMP/Day1.xlsx", "TMP/Div.xlsx"},
          1,
          warned + "tavrel-convert: TMP/Old.xlsx: legacy .xls workbook: save it as .xlsx\n"
                   "tavrel-convert: TMP/Excel5.xlsx: legacy .xls workbook: save it as .xlsx\n"
-                  "tavrel-convert: TMP/Sheet.xlsx: OpenDocument spreadsheet, not .xlsx\n"},
+                  "tavrel-convert: TMP/Sheet.xlsx: OpenDocument spreadsheet, not .xlsx\n"
+                  "tavrel-convert: TMP/Div.xlsx: Row 7: L is #DIV/0!\n"},
         // A calculated error value is told as a stored one would be; the event is still made.
-        {{"--config-dir", "TMP", "-o", "TMP/div.TVX", "TMP/Div.xlsx"},
+        {{"--config-dir", "TMP", "--date", "2026-12-04", "-o", "TMP/alone.TVX", "TMP/Div.xlsx"},
          0,
          warned + "tavrel-convert: TMP/Div.xlsx: Row 7: L is #DIV/0!\n"},
         // One workbook checked: its lines do not name it.
@@ -96,7 +97,8 @@ TEST_F(ConvertCliTest, ExitCodeAndMessagesSayWhatIsWrong)
         const QByteArray err = c.exitCode == 2 ? c.err + usage : c.err;
         EXPECT_EQ(result.err, err.isEmpty() ? err : "tavrel-convert: " + err) << arguments;
     }
-    EXPECT_EQ(QDir(m_dir.path()).entryList({"*.TVX"}, QDir::Files), (QStringList{"Day1.TVX", "div.TVX", "warned.TVX"}));
+    EXPECT_EQ(QDir(m_dir.path()).entryList({"*.TVX"}, QDir::Files), (QStringList{"alone.TVX", "Day1.TVX", "Div.TVX"}));
+    EXPECT_EQ(ReadBytes(m_dir.filePath("Div.TVX")), ReadBytes(m_dir.filePath("alone.TVX")));
 }
 
 TEST_F(ConvertCliTest, CheckPrintsOneJsonLinePerUsedRow)

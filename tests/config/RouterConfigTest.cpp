@@ -86,13 +86,10 @@ TEST_F(RouterConfigTest, NamesAreFoundWithoutCaseUpToRecord1280AndAMissingListEm
         list += Record(n, "IN " + QByteArray::number(n));
     loadInputs(list);
     EXPECT_EQ(Fields(config.RouterInputTable[2]), "1|A|B|2|Cam 2|10000001");
-    EXPECT_EQ(find(QStringLiteral("cam 2")), 2);
-    EXPECT_EQ(find(QStringLiteral("cam 1")), 1);
-    EXPECT_EQ(find(QStringLiteral("CAM 2 ")), 0);
-    EXPECT_EQ(find(QString()), 0);
-    EXPECT_EQ(find(QStringLiteral("STRASSE")), 4);
-    EXPECT_EQ(find(QStringLiteral("in 1280")), 1280);
-    EXPECT_EQ(find(QStringLiteral("IN 1281")), 0);
+    const std::pair<const char *, int> found[] = {{"cam 2", 2},   {"cam 1", 1},      {"CAM 2 ", 0}, {"", 0},
+                                                  {"STRASSE", 4}, {"in 1280", 1280}, {"IN 1281", 0}};
+    for (const auto &[name, input] : found)
+        EXPECT_EQ(find(QString::fromUtf8(name)), input) << name;
 
     QFile::remove(dir.filePath(QStringLiteral("RT-IN1.LST")));
     EXPECT_TRUE(LoadRouterInputs(dir.path(), config));
