@@ -124,7 +124,7 @@ void AppendJsonInt(std::string &out, int value)
 // One JSON line per row, appended to the workbook's output.
 void AppendCheckLine(std::string &out, const QString *workbook, int rowNumber, const ScheduleRow &row)
 {
-    const QString reason = RejectReason(row);
+    const std::optional<QString> reason = RejectReason(row);
     out += '{';
     if (workbook) {
         out += "\"workbook\":";
@@ -145,9 +145,9 @@ void AppendCheckLine(std::string &out, const QString *workbook, int rowNumber, c
     AppendJsonString(out, row.NoteText);
     out += ",\"source\":";
     AppendJsonString(out, row.SourceName);
-    out += reason.isEmpty() ? ",\"accepted\":true" : ",\"accepted\":false";
+    out += reason ? ",\"accepted\":false" : ",\"accepted\":true";
     out += ",\"reason\":";
-    AppendJsonString(out, reason);
+    AppendJsonString(out, reason.value_or(QString()));
     out += "}\n";
 }
 

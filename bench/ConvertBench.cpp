@@ -230,7 +230,7 @@ void BM_BuildOnly_Typical(benchmark::State &state)
         const EventDay day(Day.date());
         for (const ScheduleCells &rowCells : cells.rows) {
             const ScheduleRow row = ToScheduleRow(rowCells);
-            if (RejectReason(row).isEmpty())
+            if (!RejectReason(row))
                 BuildEvent(row, router, day, events);
         }
         benchmark::DoNotOptimize(events.slots().data());

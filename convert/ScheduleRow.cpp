@@ -199,7 +199,7 @@ ScheduleRow ToScheduleRow(const ScheduleCells &cells)
     return row;
 }
 
-QString RejectReason(const ScheduleRow &row)
+std::optional<QString> RejectReason(const ScheduleRow &row)
 {
     if (row.VrNumber < 1 || row.VrNumber > 32)
         return QStringLiteral("VR number outside 1 to 32");
@@ -207,7 +207,7 @@ QString RejectReason(const ScheduleRow &row)
         return QStringLiteral("event name empty");
     if (row.SourceName.isEmpty())
         return QStringLiteral("source name empty");
-    return {};
+    return std::nullopt;
 }
 
 bool HasAnyValue(const ScheduleCells &cells)

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 struct ScheduleRow {
     int16_t VrNumber = 0;
@@ -20,8 +21,8 @@ QString CellText(const CellValue &cell);
 double CellDateTime(const CellValue &cell);
 
 ScheduleRow ToScheduleRow(const ScheduleCells &cells);
-// Why a row makes no event: "VR number outside 1 to 32", "event name empty", "source name empty"; "" when
+// Why a row makes no event: "VR number outside 1 to 32", "event name empty", "source name empty"; none when
 // it is accepted.
-QString RejectReason(const ScheduleRow &row);
+std::optional<QString> RejectReason(const ScheduleRow &row);
 // True when any of the six cells holds a value (a number, a boolean, an error or a non-empty text).
 bool HasAnyValue(const ScheduleCells &cells);

@@ -36,14 +36,14 @@ Failure ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &ro
     for (int i = 0; i < ScheduleRowCount; ++i) {
         const ScheduleCells &cells = workbook.rows[static_cast<size_t>(i)];
         const ScheduleRow row = ToScheduleRow(cells);
-        const QString reason = RejectReason(row);
-        if (reason.isEmpty())
+        const std::optional<QString> reason = RejectReason(row);
+        if (!reason)
             BuildEvent(row, router, day, events);
         if (!rowNotes)
             continue;
-        if (!reason.isEmpty()) {
+        if (reason) {
             if (HasAnyValue(cells))
-                rowNotes->append(RowLabel(FirstScheduleRow + i) + QStringLiteral(" not used: ") + reason);
+                rowNotes->append(RowLabel(FirstScheduleRow + i) + QStringLiteral(" not used: ") + *reason);
         } else {
             AppendErrorNotes(cells, FirstScheduleRow + i, *rowNotes);
             if (router.inputsRead && FindRouterInput(router, row.SourceName) == 0)
