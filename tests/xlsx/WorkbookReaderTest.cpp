@@ -228,12 +228,16 @@ TEST_F(WorkbookReaderTest, AFileThatIsNoReadableWorkbookGivesTheReason)
         // a reason ending in ": " is a prefix
         {"", "not an xlsx workbook"},
         {"VR,Start\r\n5,10:00\r\n", "not an xlsx workbook"},
+        {"PK", "damaged workbook: unreadable zip archive (Not a zip archive)"},
         {QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(504, 0), "encrypted workbook"},
         {whole.left(whole.size() / 2), "damaged workbook: "}, // cut off, never mistaken for another kind
         {zipped("_rels/.rels", {}), "damaged workbook: missing part _rels/.rels"},
         {zipped("xl/sharedStrings.xml", {}), "damaged workbook: missing part xl/sharedStrings.xml"},
         {zipped("_rels/.rels", Rels(Rel("r", "extended-properties", "docProps/app.xml"))), "damaged workbook: "},
-        {zipped("xl/_rels/workbook.xml.rels", Rels(Rel("rId7", "worksheet", "s.xml"))), "damaged workbook: "},
+        {zipped("xl/_rels/workbook.xml.rels", Rels(Rel("rId7", "worksheet", "s.xml"))),
+         "damaged workbook: no relationship rId1 for the first sheet"},
+        {zipped("xl/_rels/workbook.xml.rels", {}), "damaged workbook: missing part xl/_rels/workbook.xml.rels"},
+        {zipped("xl/worksheets/sheet1.xml", {}), "damaged workbook: missing part xl/worksheets/sheet1.xml"},
         {zipped("xl/workbook.xml", "<workbook xmlns='" + MainNs + "'/>"), "damaged workbook: "},
         {zipped("xl/worksheets/sheet1.xml", SheetXml("<row><c></row>")), "damaged workbook: "},
         {zipped("xl/sharedStrings.xml", SstXml("<si><t>x</t></si><si><t>y</si>")), "damaged workbook: "},
