@@ -215,10 +215,10 @@ int ConvertWorkbooks(const QStringList &workbooks, const QString &configDir, con
     EventList events;
     for (const QString &workbook : workbooks) {
         events.reset();
-        QStringList rowNotes;
+        std::vector<RowNote> rowNotes;
         Failure failure = ReadScheduleWorkbook(workbook, router, now, events, &rowNotes);
-        for (const QString &note : std::as_const(rowNotes))
-            ReportWorkbook(workbook, note);
+        for (const RowNote &note : rowNotes)
+            ReportWorkbook(workbook, note.text);
         if (!failure)
             failure = WriteEventFile(TargetOf(workbook, outputFile, outputDir), events);
         if (failure) {

@@ -13,21 +13,22 @@ QString RowLabel(int rowNumber)
 }
 
 // An error value, stored or calculated, reads as an empty cell; the operator is told where it stood.
-void AppendErrorNotes(const ScheduleCells &cells, int rowNumber, QStringList &rowNotes)
+void AppendErrorNotes(const ScheduleCells &cells, int rowNumber, std::vector<RowNote> &rowNotes)
 {
     static constexpr char Letters[ScheduleColumnCount] = {'J', 'K', 'L', 'R', 'T', 'V'};
     for (int column = 0; column < ScheduleColumnCount; ++column) {
         const CellValue &cell = cells[size_t(column)];
         if (cell.type == CellValue::Type::Error)
-            rowNotes.append(RowLabel(rowNumber) + QStringLiteral(": ") + QLatin1Char(Letters[column]) +
-                            QStringLiteral(" is ") + cell.text);
+            rowNotes.push_back({RowNote::Kind::ErrorValue, RowLabel(rowNumber) + QStringLiteral(": ") +
+                                                               QLatin1Char(Letters[column]) + QStringLiteral(" is ") +
+                                                               cell.text});
     }
 }
 
 } // namespace
 
 Failure ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &router, const QDateTime &now,
-                             EventList &events, QStringList *rowNotes)
+                             EventList &events, std::vector<RowNote> *rowNotes)
 {
     const WorkbookCells workbook = ReadWorkbookCells(workbookPath, now);
     if (workbook.failure)
@@ -43,12 +44,14 @@ Failure ReadScheduleWorkbook(const QString &workbookPath, const RouterConfig &ro
             continue;
         if (reason) {
             if (HasAnyValue(cells))
-                rowNotes->append(RowLabel(FirstScheduleRow + i) + QStringLiteral(" not used: ") + *reason);
+                rowNotes->push_back(
+                    {RowNote::Kind::NotUsed, RowLabel(FirstScheduleRow + i) + QStringLiteral(" not used: ") + *reason});
         } else {
             AppendErrorNotes(cells, FirstScheduleRow + i, *rowNotes);
             if (router.inputsRead && FindRouterInput(router, row.SourceName) == 0)
-                rowNotes->append(RowLabel(FirstScheduleRow + i) + QStringLiteral(": source \"") + row.SourceName +
-                                 QStringLiteral("\" is not in RT-IN1.LST, input 0 used"));
+                rowNotes->push_back({RowNote::Kind::UnknownSource,
+                                     RowLabel(FirstScheduleRow + i) + QStringLiteral(": source \"") + row.SourceName +
+                                         QStringLiteral("\" is not in RT-IN1.LST, input 0 used")});
         }
     }
     return {};

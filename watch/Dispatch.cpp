@@ -120,7 +120,7 @@ bool TranslatorCore::convert(const ConversionRequest &request)
     if (!quiet)
         log(request.Folder, makeMessage);
     m_events.reset();
-    QStringList rowNotes;
+    std::vector<RowNote> rowNotes;
     if (settings.Format == 0) {
         if (const Failure failure =
                 ReadScheduleWorkbook(signature.path, m_router, m_clock.now(), m_events, &rowNotes)) {
@@ -143,8 +143,11 @@ bool TranslatorCore::convert(const ConversionRequest &request)
     // Row lines describe the event file, so they are logged only once it is written.
     if (quiet)
         log(request.Folder, makeMessage);
-    for (const QString &note : std::as_const(rowNotes))
-        log(request.Folder, note);
+    QStringList noteLines;
+    for (const RowNote &note : rowNotes) {
+        log(request.Folder, note.text);
+        noteLines.append(note.text);
+    }
     if (quiet)
         log(request.Folder, m_failureStreaks.take(key).madeMessage(request.FileName));
     m_failedWrites.remove(key);
@@ -154,7 +157,7 @@ bool TranslatorCore::convert(const ConversionRequest &request)
     if (const QString summary = RowNotesSummary(rowNotes); !summary.isEmpty())
         state.lastFile += QLatin1String("  ") + summary;
     state.lastFailure = {};
-    state.lastWarnings = rowNotes.join(u'\n');
+    state.lastWarnings = noteLines.join(u'\n');
     setPanel(request.Folder, state);
     return settings.Format == 0 && signatureOf(signature.path) != signature;
 }

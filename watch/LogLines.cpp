@@ -8,11 +8,6 @@ namespace {
 
 constexpr qsizetype StampLength = 21; // "12-04-2026  14:05:33 "
 
-bool IsRowNotUsed(QStringView message)
-{
-    return message.startsWith(u"Row ") && message.contains(u" not used: ");
-}
-
 QString Counted(int count, const QString &singular, const QString &plural)
 {
     return FormatInteger(count) + u' ' + (count == 1 ? singular : plural);
@@ -30,19 +25,15 @@ LogLineKind ClassifyLogLine(QStringView line)
     return LogLineKind::Plain;
 }
 
-QString RowNotesSummary(const QStringList &rowNotes)
+QString RowNotesSummary(const std::vector<RowNote> &rowNotes)
 {
-    int notUsed = 0;
-    int unknownSource = 0;
-    int errorValue = 0; // "Row 7: L is #DIV/0!"
-    for (const QString &note : rowNotes) {
-        if (IsRowNotUsed(note))
-            ++notUsed;
-        else if (note.contains(u"is not in RT-IN1.LST"))
-            ++unknownSource;
-        else
-            ++errorValue;
-    }
+    const auto count = [&rowNotes](RowNote::Kind kind) {
+        return int(
+            std::count_if(rowNotes.begin(), rowNotes.end(), [kind](const RowNote &n) { return n.kind == kind; }));
+    };
+    const int notUsed = count(RowNote::Kind::NotUsed);
+    const int unknownSource = count(RowNote::Kind::UnknownSource);
+    const int errorValue = count(RowNote::Kind::ErrorValue);
     QStringList parts;
     if (notUsed > 0)
         parts.append(Counted(notUsed, QStringLiteral("row not used"), QStringLiteral("rows not used")));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/ScheduleWorkbook.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -16,4 +18,4 @@ LogLineKind ClassifyLogLine(QStringView line);
 
 // "2 rows not used, 1 unknown source, 1 error value": what the row notes of one conversion come to; empty when
 // there are none.
-QString RowNotesSummary(const QStringList &rowNotes);
+QString RowNotesSummary(const std::vector<RowNote> &rowNotes);

@@ -68,12 +68,11 @@ TEST_F(OperatorNotice, RowNotesShowBesideTheLastFileUntilAFailureOrACleanConvers
 
 TEST(RowNotesSummary, CountsEachKindInTheSingularOrPlural)
 {
-    const QString unknown = QStringLiteral("Row 9: source \"X\" is not in RT-IN1.LST, input 0 used");
-    const QString unused = QStringLiteral("Row 8 not used: event name empty");
-    const QString error = QStringLiteral("Row 7: L is #DIV/0!");
+    const RowNote unknown{RowNote::Kind::UnknownSource, {}}, unused{RowNote::Kind::NotUsed, {}},
+        error{RowNote::Kind::ErrorValue, {}};
     const struct {
         const char *name;
-        QStringList notes;
+        std::vector<RowNote> notes;
         QString summary;
     } cases[] = {
         {"none", {}, ""},
