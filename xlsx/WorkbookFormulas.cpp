@@ -253,18 +253,18 @@ WorkbookFormulaParts ReadWorkbookFormulaParts(XlsxPackage &package, const QStrin
     return parts;
 }
 
-bool HasFormulas(const RawCells &block)
+bool HasFormulas(const RawCells &window)
 {
-    for (const auto &[position, cell] : block.cells) {
+    for (const auto &[position, cell] : window.cells) {
         if (cell.hasFormula)
             return true;
     }
     return false;
 }
 
-bool NeedsCalculation(const RawCells &block, bool fullCalcOnLoad)
+bool NeedsCalculation(const RawCells &window, bool fullCalcOnLoad)
 {
-    for (const auto &[position, cell] : block.cells) {
+    for (const auto &[position, cell] : window.cells) {
         if (!cell.hasFormula)
             continue;
         // A text result may be empty; for any other an empty v is none.
@@ -275,13 +275,13 @@ bool NeedsCalculation(const RawCells &block, bool fullCalcOnLoad)
     return false;
 }
 
-CalculatedCells CalculateBlock(XlsxPackage &package, const WorkbookFormulaParts &parts,
-                               const QString &sharedStringsPart, const RawCells &block, const QDateTime &now)
+CalculatedCells CalculateWindow(XlsxPackage &package, const WorkbookFormulaParts &parts,
+                                const QString &sharedStringsPart, const RawCells &window, const QDateTime &now)
 {
     CalculatedCells result;
     PackageWorkbook workbook(package, parts, sharedStringsPart);
     formula::Evaluator evaluator(workbook, MomentSerial(now));
-    for (const auto &[position, cell] : block.cells) {
+    for (const auto &[position, cell] : window.cells) {
         if (!cell.hasFormula)
             continue;
         const formula::Result<formula::Value> value = evaluator.cellValue({0, position.first, position.second});

@@ -10,7 +10,7 @@
 #include <vector>
 
 // What calculating a workbook's formulas needs from its workbook part.
-struct WorkbookFormulaParts {
+struct [[nodiscard]] WorkbookFormulaParts {
     struct Sheet {
         QString name;
         QString relationshipId;
@@ -30,19 +30,19 @@ struct WorkbookFormulaParts {
 // Reads the sheets, defined names and calcPr of the workbook part.
 WorkbookFormulaParts ReadWorkbookFormulaParts(XlsxPackage &package, const QString &workbookPart);
 
-// Whether any cell of the block holds a formula.
-bool HasFormulas(const RawCells &block);
-// Whether the block's formulas are to be calculated: one has no stored value, or the workbook asks for it.
-bool NeedsCalculation(const RawCells &block, bool fullCalcOnLoad);
+// Whether any cell read from the window holds a formula.
+bool HasFormulas(const RawCells &window);
+// Whether the window's formulas are to be calculated: one has no stored value, or the workbook asks for it.
+bool NeedsCalculation(const RawCells &window, bool fullCalcOnLoad);
 
-struct CalculatedCells {
-    std::map<CellPosition, CellValue> cells; // the block's formula cells, calculated; none after a failure
+struct [[nodiscard]] CalculatedCells {
+    std::map<CellPosition, CellValue> cells; // the window's formula cells, calculated; none after a failure
     // "formula in L7 uses XLOOKUP, which is not calculated here: open and save the workbook in a spreadsheet
     // program", or the package's reason.
     Failure failure;
 };
 
-// Calculates the block's formula cells on the first sheet, reading the cells, sheets and names they reach; now
-// is the conversion's moment, for TODAY and NOW.
-CalculatedCells CalculateBlock(XlsxPackage &package, const WorkbookFormulaParts &parts,
-                               const QString &sharedStringsPart, const RawCells &block, const QDateTime &now);
+// Calculates the formula cells read from the window of the first sheet, reading the cells, sheets and names they reach;
+// now is the conversion's moment, for TODAY and NOW.
+CalculatedCells CalculateWindow(XlsxPackage &package, const WorkbookFormulaParts &parts,
+                                const QString &sharedStringsPart, const RawCells &window, const QDateTime &now);

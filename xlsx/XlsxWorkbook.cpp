@@ -104,7 +104,7 @@ Failure ReadCells(const QString &path, const CellWindow &window, const QDateTime
     if (Failure failure = sharedStrings.read(package, sharedStringsPart, SharedStringIndices(rawCells)))
         return failure;
 
-    // Formulas only cost time when the block has some: the workbook part is then read to its end.
+    // Formulas only cost time when the window holds some: the workbook part is then read to its end.
     CalculatedCells calculated;
     if (HasFormulas(rawCells)) {
         WorkbookFormulaParts parts = ReadWorkbookFormulaParts(package, workbookPart);
@@ -119,7 +119,7 @@ Failure ReadCells(const QString &path, const CellWindow &window, const QDateTime
                     }
                 }
             }
-            calculated = CalculateBlock(package, parts, sharedStringsPart, rawCells, now);
+            calculated = CalculateWindow(package, parts, sharedStringsPart, rawCells, now);
             if (calculated.failure)
                 return calculated.failure;
         }
