@@ -69,14 +69,25 @@ Area Line(const Area &a, bool alongRow, int offset)
     return Area{a.sheet, a.row1, a.column1 + offset, a.row2, a.column1 + offset};
 }
 
-template <bool Vertical> Operand Lookup(Calc &calc, Args args)
+// The lookups' first two arguments: the value sought and the cells it is sought in.
+Value WantedAndArea(Calc &calc, Args args, Value &wanted, Area &area)
 {
-    const Value wanted = calc.scalar(args[0]);
+    wanted = calc.scalar(args[0]);
     if (wanted.isError())
         return wanted;
-    const Operand table = calc.eval(args[1]);
-    if (!table.isArea)
-        return table.value.isError() ? table.value : Value::Error(ErrorValue::NA);
+    const Operand cells = calc.eval(args[1]);
+    if (!cells.isArea)
+        return cells.value.isError() ? cells.value : Value::Error(ErrorValue::NA);
+    area = cells.area;
+    return Value::Blank();
+}
+
+template <bool Vertical> Operand Lookup(Calc &calc, Args args)
+{
+    Value wanted;
+    Area a;
+    if (Value e = WantedAndArea(calc, args, wanted, a); e.isError())
+        return e;
     double index = 0;
     if (Value e = NumberArg(calc, args[2], index); e.isError())
         return e;
@@ -90,7 +101,6 @@ template <bool Vertical> Operand Lookup(Calc &calc, Args args)
         approximate = false;
     }
     index = Truncate(index);
-    const Area &a = table.area;
     if (index < 1)
         return Value::Error(ErrorValue::Value);
     if (index > (Vertical ? a.columns() : a.rows()))
@@ -105,18 +115,15 @@ template <bool Vertical> Operand Lookup(Calc &calc, Args args)
 
 Operand Match(Calc &calc, Args args)
 {
-    const Value wanted = calc.scalar(args[0]);
-    if (wanted.isError())
-        return wanted;
-    const Operand list = calc.eval(args[1]);
-    if (!list.isArea)
-        return list.value.isError() ? list.value : Value::Error(ErrorValue::NA);
+    Value wanted;
+    Area a;
+    if (Value e = WantedAndArea(calc, args, wanted, a); e.isError())
+        return e;
     double mode = 1;
     if (args.size() > 2 && !calc.isMissing(args[2])) {
         if (Value e = NumberArg(calc, args[2], mode); e.isError())
             return e;
     }
-    const Area &a = list.area;
     if (a.rows() > 1 && a.columns() > 1)
         return Value::Error(ErrorValue::NA);
     const long long at = Position(calc, a, wanted, mode > 0 ? 1 : mode < 0 ? -1 : 0);

@@ -135,13 +135,19 @@ double Absolute(double x)
     return std::fabs(x);
 }
 
+// The first two arguments as numbers, or the first one's error.
+Value TwoNumberArgs(Calc &calc, Args args, double &a, double &b)
+{
+    if (Value e = NumberArg(calc, args[0], a); e.isError())
+        return e;
+    return NumberArg(calc, args[1], b);
+}
+
 Operand Mod(Calc &calc, Args args)
 {
     double a = 0;
     double b = 0;
-    if (Value e = NumberArg(calc, args[0], a); e.isError())
-        return e;
-    if (Value e = NumberArg(calc, args[1], b); e.isError())
+    if (Value e = TwoNumberArgs(calc, args, a, b); e.isError())
         return e;
     if (b == 0)
         return Value::Error(ErrorValue::Div0);
@@ -154,9 +160,7 @@ template <bool Up> Operand ToMultiple(Calc &calc, Args args)
 {
     double x = 0;
     double significance = 0;
-    if (Value e = NumberArg(calc, args[0], x); e.isError())
-        return e;
-    if (Value e = NumberArg(calc, args[1], significance); e.isError())
+    if (Value e = TwoNumberArgs(calc, args, x, significance); e.isError())
         return e;
     if (x == 0)
         return Value::Number(0);

@@ -75,17 +75,28 @@ template <bool FromLeft> Operand Side(Calc &calc, Args args)
     return Value::Text(FromLeft ? text.left(count) : text.right(count));
 }
 
+// MID's and REPLACE's first three arguments: a text, a position in it from 1 and a count of characters.
+struct TextSpan {
+    QString text;
+    qsizetype start = 0;
+    qsizetype count = 0;
+};
+
+Value TextSpanArgs(Calc &calc, Args args, TextSpan &out)
+{
+    if (Value e = TextArg(calc, args[0], out.text); e.isError())
+        return e;
+    if (Value e = CountArg(calc, args, 1, 1, 1, out.start); e.isError())
+        return e;
+    return CountArg(calc, args, 2, 0, 0, out.count);
+}
+
 Operand Mid(Calc &calc, Args args)
 {
-    QString text;
-    qsizetype start = 0, count = 0;
-    if (Value e = TextArg(calc, args[0], text); e.isError())
+    TextSpan span;
+    if (Value e = TextSpanArgs(calc, args, span); e.isError())
         return e;
-    if (Value e = CountArg(calc, args, 1, 1, 1, start); e.isError())
-        return e;
-    if (Value e = CountArg(calc, args, 2, 0, 0, count); e.isError())
-        return e;
-    return Value::Text(start > text.size() ? QString() : text.mid(start - 1, count));
+    return Value::Text(span.start > span.text.size() ? QString() : span.text.mid(span.start - 1, span.count));
 }
 
 Operand Len(Calc &calc, Args args)
@@ -168,18 +179,14 @@ Operand Substitute(Calc &calc, Args args)
 
 Operand Replace(Calc &calc, Args args)
 {
-    QString text, with;
-    qsizetype start = 0, count = 0;
-    if (Value e = TextArg(calc, args[0], text); e.isError())
-        return e;
-    if (Value e = CountArg(calc, args, 1, 1, 1, start); e.isError())
-        return e;
-    if (Value e = CountArg(calc, args, 2, 0, 0, count); e.isError())
+    TextSpan span;
+    QString with;
+    if (Value e = TextSpanArgs(calc, args, span); e.isError())
         return e;
     if (Value e = TextArg(calc, args[3], with); e.isError())
         return e;
-    start = std::min(start - 1, text.size());
-    return TextResult(text.left(start) + with + text.mid(std::min(start + count, text.size())));
+    const qsizetype start = std::min(span.start - 1, span.text.size());
+    return TextResult(span.text.left(start) + with + span.text.mid(std::min(start + span.count, span.text.size())));
 }
 
 Operand Rept(Calc &calc, Args args)
